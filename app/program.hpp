@@ -1,0 +1,34 @@
+#pragma once
+// Everything one run of the program owns, created at start-up and passed by
+// reference to every procedure: no hidden globals, so each procedure can be driven
+// by a test.
+//
+//   PortSettings   the port every procedure opens and the terminal's speed
+//   Program        the run-wide state
+
+#include <cstdint>
+#include <string>
+
+#include "platform/console.hpp"
+#include "platform/error_state.hpp"
+#include "platform/random.hpp"
+
+namespace zizuvu {
+
+struct PortSettings {
+    std::string port_name = "Com1";  // "Com" and one digit 1..9
+    std::int32_t baud_rate = 19200;  // used by the setup terminal only
+};
+
+struct Program {
+    explicit Program(Console& program_console) : console(program_console) {}
+
+    Console& console;
+    ErrorState errors;
+    PortSettings port_settings;
+    std::int32_t error_count = 0;       // indicators shown since start-up
+    std::int32_t progress_counter = 0;  // shared by every download of the run, never reset by one
+    RandomState random;
+};
+
+}  // namespace zizuvu

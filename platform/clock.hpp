@@ -1,0 +1,18 @@
+#pragma once
+// Time of day and pauses.
+//
+//   seconds_since_midnight   local time of day, millisecond resolution
+//   elapsed_seconds          difference of two such readings, across midnight too
+//   pause_ms                 suspend the calling thread
+
+namespace zizuvu {
+
+double seconds_since_midnight();
+
+// A download that runs across midnight must not show a negative time: a reading
+// smaller than the start is taken to belong to the next day.
+float elapsed_seconds(float start, float now);
+
+void pause_ms(int milliseconds);
+
+}  // namespace zizuvu

@@ -1,0 +1,81 @@
+#pragma once
+// The console the program talks to: the screen model, the keys typed, and the
+// device behind them (a terminal on Linux, the Win32 console, a script in tests).
+//
+//   ConsoleIo        the device seam
+//   KeyQueue         keys decoded and not yet taken
+//   Console          screen + keys + device
+//   poll_key         the next key or an empty text, never waits
+//   key_waiting      whether a key is there, consuming nothing
+//   wait_for_key     block until key_waiting would say yes
+//   wait_for_input   block until a key, the port or a termination request may be there
+//   read_line        a typed line: echo, Backspace, Enter, at most 128 characters
+//   beep, present_now, termination_requested
+//
+// Once termination is requested (SIGTERM, SIGHUP, the terminal gone) the keyboard
+// answers every poll with Escape and every line with an empty one. Every screen of
+// the program has Escape, any key or an empty line as its way back to the menu, and
+// the menu ends on Escape, so the program leaves along its normal paths: ports
+// closed, priority restored.
+
+#include <array>
+#include <chrono>
+#include <string>
+
+#include "platform/key_text.hpp"
+#include "platform/os_handle.hpp"
+#include "platform/screen.hpp"
+
+namespace zizuvu {
+
+class KeyQueue {
+public:
+    bool empty() const { return count_ == 0; }
+    std::size_t size() const { return count_; }
+    // A full queue keeps the keys it has: the newest one is lost, never an older one.
+    bool push(KeyText key);
+    KeyText pop();
+    const KeyText& front() const { return keys_[head_]; }
+
+private:
+    static constexpr std::size_t CAPACITY = 256;
+    std::array<KeyText, CAPACITY> keys_{};
+    std::size_t head_ = 0;
+    std::size_t count_ = 0;
+};
+
+class ConsoleIo {
+public:
+    virtual ~ConsoleIo() = default;
+    // Bring what the operator sees in line with the model.
+    virtual void present(Screen& screen) = 0;
+    // Move the keys that have arrived into the queue; never blocks.
+    virtual void read_keys(KeyQueue& keys) = 0;
+    // Block until keyboard input, a readable port (when one is given) or a
+    // termination request may be there. It may return early; callers test again.
+    virtual void wait_for_input(OsHandle port) = 0;
+    virtual void beep() = 0;
+    virtual bool termination_requested() const = 0;
+};
+
+struct Console {
+    explicit Console(ConsoleIo& device) : io(device) {}
+
+    ConsoleIo& io;
+    Screen screen{80, 25};
+    KeyQueue keys;
+    std::chrono::steady_clock::time_point last_present{};
+};
+
+inline constexpr std::size_t READ_LINE_LIMIT = 128;
+
+KeyText poll_key(Console& console);
+bool key_waiting(Console& console);
+void wait_for_key(Console& console);
+void wait_for_input(Console& console, OsHandle port = NO_OS_HANDLE);
+std::string read_line(Console& console);
+void beep(Console& console);
+void present_now(Console& console);
+bool termination_requested(const Console& console);
+
+}  // namespace zizuvu

@@ -1,0 +1,115 @@
+#include "platform/linux/termination_signals.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+namespace zizuvu {
+namespace {
+
+// Signal handlers can reach only static data: these are the few bytes they need.
+int pipe_fds[2] = {-1, -1};
+volatile std::sig_atomic_t first_termination = 0;
+volatile std::sig_atomic_t resize_seen = 0;
+volatile std::sig_atomic_t suspend_seen = 0;
+
+int fatal_fd = -1;
+termios fatal_mode{};
+bool fatal_mode_set = false;
+char fatal_sequence[256];
+std::size_t fatal_sequence_length = 0;
+
+constexpr int terminating[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+constexpr int fatal[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+
+void wake_waits() {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const auto written = write(pipe_fds[1], &byte, 1);
+    errno = saved;
+}
+
+void on_terminating(int signal_number) {
+    if (first_termination == 0) first_termination = signal_number;
+    wake_waits();
+}
+
+void on_resize(int) {
+    resize_seen = 1;
+    wake_waits();
+}
+
+void on_suspend(int) {
+    suspend_seen = 1;
+    wake_waits();
+}
+
+void on_fatal(int signal_number) {
+    if (fatal_fd >= 0) {
+        [[maybe_unused]] const auto written = write(fatal_fd, fatal_sequence, fatal_sequence_length);
+        if (fatal_mode_set) tcsetattr(fatal_fd, TCSANOW, &fatal_mode);
+    }
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+void handle(int signal_number, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(signal_number, &action, nullptr);
+}
+
+}  // namespace
+
+bool install_signal_handlers() {
+    if (pipe_fds[0] < 0) {
+        if (pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    }
+    for (int s : terminating) handle(s, on_terminating);
+    for (int s : fatal) handle(s, on_fatal);
+    handle(SIGWINCH, on_resize);
+    handle(SIGTSTP, on_suspend);
+    handle(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+void remove_signal_handlers() {
+    for (int s : terminating) handle(s, SIG_DFL);
+    for (int s : fatal) handle(s, SIG_DFL);
+    handle(SIGWINCH, SIG_DFL);
+    handle(SIGTSTP, SIG_DFL);
+}
+
+int signal_pipe_fd() { return pipe_fds[0]; }
+
+ArrivedSignals take_signals() {
+    char drain[64];
+    while (pipe_fds[0] >= 0 && read(pipe_fds[0], drain, sizeof drain) > 0) {
+    }
+    ArrivedSignals arrived;
+    arrived.terminate = first_termination != 0;
+    arrived.resize = resize_seen != 0;
+    arrived.suspend = suspend_seen != 0;
+    resize_seen = 0;
+    suspend_seen = 0;
+    return arrived;
+}
+
+int termination_signal() { return first_termination; }
+
+void set_fatal_restore(int terminal_fd, const termios* original_mode, std::string_view restore_sequence) {
+    fatal_fd = -1;  // not used by a handler while it changes
+    fatal_mode_set = original_mode != nullptr;
+    if (original_mode != nullptr) fatal_mode = *original_mode;
+    fatal_sequence_length = std::min(restore_sequence.size(), sizeof fatal_sequence);
+    std::memcpy(fatal_sequence, restore_sequence.data(), fatal_sequence_length);
+    fatal_fd = terminal_fd;
+}
+
+}  // namespace zizuvu
