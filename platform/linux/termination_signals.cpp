@@ -108,7 +108,7 @@ void set_fatal_restore(int terminal_fd, const termios* original_mode, std::strin
     fatal_mode_set = original_mode != nullptr;
     if (original_mode != nullptr) fatal_mode = *original_mode;
     fatal_sequence_length = std::min(restore_sequence.size(), sizeof fatal_sequence);
-    std::memcpy(fatal_sequence, restore_sequence.data(), fatal_sequence_length);
+    if (fatal_sequence_length > 0) std::memcpy(fatal_sequence, restore_sequence.data(), fatal_sequence_length);
     fatal_fd = terminal_fd;
 }
 
