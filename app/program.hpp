@@ -4,7 +4,7 @@
 // by a test.
 //
 //   PortSettings   the port every procedure opens and the terminal's speed
-//   Program        the run-wide state
+//   Program        the run-wide state, with the channel table of the serial port
 
 #include <cstdint>
 #include <string>
@@ -12,6 +12,7 @@
 #include "platform/console.hpp"
 #include "platform/error_state.hpp"
 #include "platform/random.hpp"
+#include "platform/serial_channel.hpp"
 
 namespace zizuvu {
 
@@ -29,6 +30,7 @@ struct Program {
     std::int32_t error_count = 0;       // indicators shown since start-up
     std::int32_t progress_counter = 0;  // shared by every download of the run, never reset by one
     RandomState random;
+    ChannelTable channels{errors};  // the serial port; every procedure closes what it opened
 };
 
 }  // namespace zizuvu

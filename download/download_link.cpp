@@ -1,0 +1,106 @@
+#include "download/download_link.hpp"
+
+#include <string_view>
+
+#include "app/error_indicator.hpp"
+#include "platform/clock.hpp"
+#include "platform/process_priority.hpp"
+#include "platform/serial_channel.hpp"
+
+namespace zizuvu {
+namespace {
+
+constexpr int FAILED_LINK_PAUSE_MS = 2000;
+
+struct LinkSetting {
+    int code;
+    std::int32_t value;
+};
+
+// Data bits first: they rewrite the stop bits and the parity. DTR handshake off
+// and then DTR line on leaves DTR raised for as long as the port is open.
+constexpr LinkSetting link_settings[] = {
+    {OPTION_BAUD_RATE, HANDSHAKE_BAUD_RATE},
+    {OPTION_DATA_BITS, 8},
+    {OPTION_PARITY_CHECK, 0},
+    {OPTION_STOP_BITS, ONESTOPBIT},
+    {OPTION_TRANSMIT_QUEUE, 1024},
+    {OPTION_RECEIVE_QUEUE, 2048},
+    {OPTION_CTS_FLOW, 0},
+    {OPTION_DSR_FLOW, 0},
+    {OPTION_DSR_SENSITIVITY, 0},
+    {OPTION_DTR_HANDSHAKE, 0},
+    {OPTION_DTR_LINE, 1},
+};
+
+void report_failed_link(Program& program, std::string_view message) {
+    Console& console = program.console;
+    show_error_indicator(program);
+    print_text(console.screen, message);
+    print_newline(console.screen);
+    beep(console);
+    close_all_channels(program.channels);
+    // The operator gets the two seconds to read it, so it must be on the screen first.
+    present_now(console);
+    pause_ms(FAILED_LINK_PAUSE_MS);
+}
+
+}  // namespace
+
+bool open_download_port(Program& program) {
+    // An error left over from an earlier screen is shown now, so that the check
+    // after the open answers for this open alone: a port that opened is never
+    // reported as one that could not be opened.
+    show_pending_error(program);
+    open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
+    if (error_number(program.errors) != 0) {
+        report_failed_link(program, "Can't Open Com Port");
+        return false;
+    }
+    for (const LinkSetting& setting : link_settings) {
+        set_port_option(program.channels, PORT_CHANNEL, setting.code, setting.value);
+    }
+    if (error_number(program.errors) != 0) {
+        report_failed_link(program, "Error Opening Com Port");
+        return false;
+    }
+    request_low_latency(find_channel_handle(program.channels, PORT_CHANNEL));
+    return true;
+}
+
+bool open_download_link(Program& program, DownloadLink& link) {
+    if (!open_download_port(program)) return false;
+    link.port_handle = channel_handle(program.channels, PORT_CHANNEL);
+    // All zero: no time-outs at all. The downloads read only bytes already counted
+    // as waiting, so a read never waits, and a write returns once the driver has
+    // taken every byte.
+    PortTimeouts timeouts;
+    get_port_timeouts(link.port_handle, timeouts);
+    timeouts = PortTimeouts{};
+    set_port_timeouts(link.port_handle, timeouts);
+    get_line_state(link.port_handle, link.saved_line_state);
+    discard_waiting_input(program, 0);
+    show_pending_error(program);
+    return true;
+}
+
+void switch_to_download_speed(Program&, DownloadLink& link, int speed_code) {
+    // Only 4 and 12 are ever chosen; anything not above 0 has no speed to go to.
+    if (speed_code <= 0) return;
+    raise_priority();
+    link.speed_code = speed_code;
+    link.saved_line_state.baud_rate = static_cast<std::uint32_t>(DOWNLOAD_CLOCK / speed_code);
+    set_line_state(link.port_handle, link.saved_line_state);
+    restore_priority();
+}
+
+void discard_waiting_input(Program& program, int threshold) {
+    const std::int32_t waiting = bytes_waiting(program.channels, PORT_CHANNEL);
+    if (waiting > threshold) read_channel(program.channels, PORT_CHANNEL, waiting);
+}
+
+void raise_priority() { set_process_priority(PriorityClass::raised); }
+
+void restore_priority() { set_process_priority(PriorityClass::normal); }
+
+}  // namespace zizuvu

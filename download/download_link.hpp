@@ -1,0 +1,42 @@
+#pragma once
+// The serial link a firmware download runs over: the port opened and set for the
+// 19200-baud handshake, moved to the download speed, emptied of stale input, and
+// the process priority raised and restored around the time-critical exchange.
+//
+//   DOWNLOAD_CLOCK             download speed = DOWNLOAD_CLOCK / speed_code
+//   DownloadLink               speed code, port handle, the line state kept for the switch
+//   open_download_port         open and set the port (the X.71 download needs no more)
+//   open_download_link         the same, then zero time-outs, the line state kept,
+//                              waiting input dropped
+//   switch_to_download_speed   raise, set the speed, apply, restore
+//   discard_waiting_input      drop what is waiting if it is more than a threshold
+//   raise_priority / restore_priority
+//
+// Both openers report their own failure ("Can't Open Com Port" or "Error Opening
+// Com Port", the indicator, a beep, every channel closed, two seconds to read it)
+// and return false: the caller then goes straight back to the menu.
+
+#include "app/program.hpp"
+#include "platform/port_io.hpp"
+
+namespace zizuvu {
+
+inline constexpr int DOWNLOAD_CLOCK = 460800;
+inline constexpr int HANDSHAKE_BAUD_RATE = 19200;
+inline constexpr int HIGH_SPEED_CODE = 4;      // 115200 baud
+inline constexpr int DEFAULT_SPEED_CODE = 12;  // 38400 baud
+
+struct DownloadLink {
+    int speed_code = DEFAULT_SPEED_CODE;
+    OsHandle port_handle = NO_OS_HANDLE;
+    LineState saved_line_state{};
+};
+
+bool open_download_port(Program& program);
+bool open_download_link(Program& program, DownloadLink& link);
+void switch_to_download_speed(Program& program, DownloadLink& link, int speed_code);
+void discard_waiting_input(Program& program, int threshold);
+void raise_priority();
+void restore_priority();
+
+}  // namespace zizuvu

@@ -1,0 +1,22 @@
+#pragma once
+// When an open port has enough input for a reader, as poll() sees it. A terminal
+// in raw mode with VTIME 0 reports itself readable only once VMIN bytes are
+// waiting, so a reader that needs N bytes can sleep until all N are there instead
+// of waking for each one. Reads are non-blocking, so VMIN changes nothing else.
+//
+//   MAX_INPUT_MINIMUM     the most bytes VMIN can ask for
+//   set_input_minimum     make poll() wait for that many bytes (kept per handle)
+//   input_waiting         received bytes not yet read (FIONREAD)
+//   port_hung_up          the device went away (hang-up, error) - answered at once
+
+#include <optional>
+
+namespace zizuvu {
+
+inline constexpr int MAX_INPUT_MINIMUM = 255;
+
+bool set_input_minimum(int fd, int minimum);
+std::optional<int> input_waiting(int fd);
+bool port_hung_up(int fd);
+
+}  // namespace zizuvu
