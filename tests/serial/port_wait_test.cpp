@@ -1,0 +1,144 @@
+// The procedures' wait for the radio or the operator, with the real terminal
+// console on one pseudo-terminal as the keyboard and another as the port.
+#include "platform/port_wait.hpp"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "platform/linux/terminal_io.hpp"
+#include "tests/support/pty_pair.hpp"
+
+namespace zizuvu {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::PtyPair;
+using testing::ScopedEnvironment;
+
+// Long enough that only a wait that never ends can miss it; not a speed target.
+constexpr auto STUCK = 10s;
+
+class PortWait : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(radio.ok());
+        ASSERT_TRUE(keyboard.ok());
+        keyboard_fd = open(keyboard.port_path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(keyboard_fd, 0);
+        std::string why_not;
+        terminal = UnixTerminal::take_over(keyboard_fd, keyboard_fd, why_not);
+        ASSERT_NE(terminal, nullptr) << why_not;
+        console = std::make_unique<Console>(*terminal);
+        // What the console draws goes to the keyboard's far end; read it away.
+        drain = std::thread([this] {
+            while (keyboard.receive(4096, 50ms).size() > 0 || !stop_draining) {
+            }
+        });
+        open_channel(channels, "Com1", PORT_CHANNEL);
+        ASSERT_EQ(error_number(errors), 0);
+    }
+
+    void TearDown() override {
+        console.reset();
+        terminal.reset();
+        stop_draining = true;
+        if (drain.joinable()) drain.join();
+        if (keyboard_fd >= 0) close(keyboard_fd);
+    }
+
+    std::future<void> wait_in_background(int min_bytes) {
+        return std::async(std::launch::async,
+                          [this, min_bytes] { wait_for_port_or_key(*console, channels, PORT_CHANNEL, min_bytes); });
+    }
+
+    PtyPair radio;
+    PtyPair keyboard;
+    ScopedEnvironment port{"ZIZUVU_COM1", radio.port_path()};
+    int keyboard_fd = -1;
+    std::unique_ptr<UnixTerminal> terminal;
+    std::unique_ptr<Console> console;
+    std::atomic<bool> stop_draining{false};
+    std::thread drain;
+    ErrorState errors;
+    ChannelTable channels{errors};
+};
+
+TEST_F(PortWait, AKeyEndsTheWaitOnASilentPort) {
+    auto waiting = wait_in_background(4);
+    EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);
+    keyboard.send("k");
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    EXPECT_EQ(bytes_waiting(channels, PORT_CHANNEL), 0);
+    ASSERT_TRUE(key_waiting(*console));
+    EXPECT_EQ(poll_key(*console), character_key('k'));
+    EXPECT_EQ(error_number(errors), 0);
+}
+
+TEST_F(PortWait, PartOfTheBytesKeepsWaitingAndTheLastOneEndsIt) {
+    radio.send("ab");
+    auto waiting = wait_in_background(4);
+    EXPECT_EQ(waiting.wait_for(300ms), std::future_status::timeout);
+    radio.send("cd");
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    EXPECT_EQ(bytes_waiting(channels, PORT_CHANNEL), 4);
+    EXPECT_FALSE(key_waiting(*console));
+    EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 4), "abcd");
+}
+
+TEST_F(PortWait, ReadsAfterAWaitForManyStillReturnWhatCame) {
+    auto waiting = wait_in_background(200);
+    radio.send("xyz");
+    EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);
+    keyboard.send("q");
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    // The port now wakes readers only at 200 bytes; a read of what is waiting must not care.
+    ASSERT_EQ(bytes_waiting(channels, PORT_CHANNEL), 3);
+    EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 3), "xyz");
+    radio.send("1");
+    auto one = wait_in_background(1);
+    ASSERT_EQ(one.wait_for(STUCK), std::future_status::ready);
+    EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 1), "1");
+}
+
+TEST_F(PortWait, BytesAlreadyThereOrAKeyAlreadyQueuedReturnAtOnce) {
+    radio.send("12345");
+    while (bytes_waiting(channels, PORT_CHANNEL) < 5) std::this_thread::sleep_for(1ms);
+    wait_for_port_or_key(*console, channels, PORT_CHANNEL, 5);
+    read_channel(channels, PORT_CHANNEL, 5);
+
+    console->keys.push(character_key('y'));
+    wait_for_port_or_key(*console, channels, PORT_CHANNEL, 1);
+    EXPECT_EQ(poll_key(*console), character_key('y'));
+}
+
+TEST_F(PortWait, AHungUpPortEndsTheWaitAndBytesWaitingSaysWhy) {
+    auto waiting = wait_in_background(1);
+    EXPECT_EQ(waiting.wait_for(100ms), std::future_status::timeout);
+    radio.hang_up();
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    EXPECT_EQ(bytes_waiting(channels, PORT_CHANNEL), 0);
+    EXPECT_NE(error_number(errors), 0);
+    clear_error(errors);
+    // And every wait after it returns at once too.
+    wait_for_port_or_key(*console, channels, PORT_CHANNEL, 1);
+    EXPECT_EQ(error_number(errors), 0);
+}
+
+TEST_F(PortWait, WithoutAnOpenChannelOnlyAKeyEndsIt) {
+    close_channel(channels, PORT_CHANNEL, CloseMode::any);
+    radio.send("ignored");
+    auto waiting = wait_in_background(1);
+    EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);
+    keyboard.send("k");
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    EXPECT_EQ(error_number(errors), 0);
+}
+
+}  // namespace
+}  // namespace zizuvu
