@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -340,6 +341,33 @@ TEST_F(Channel, LowLatencyOnAPseudoTerminalIsAQuietNoOp) {
     write_channel(table, N, "ok");
     EXPECT_EQ(radio.receive(2), "ok");
     close_channel(table, N, CloseMode::byte_mode_required);
+    EXPECT_EQ(error_number(errors), 0);
+}
+
+TEST(ChannelThreads, TwoThreadsOpeningUsingAndClosingTheirOwnChannelsDoNotDisturbEachOther) {
+    PtyPair first;
+    PtyPair second;
+    ASSERT_TRUE(first.ok() && second.ok());
+    ScopedEnvironment com1("ZIZUVU_COM1", first.port_path());
+    ScopedEnvironment com2("ZIZUVU_COM2", second.port_path());
+    ErrorState errors;
+    ChannelTable table(errors);
+    std::atomic<int> failures{0};
+    auto work = [&](const char* name, int number, PtyPair& radio) {
+        for (int round = 0; round < 200; ++round) {
+            open_channel(table, name, number);
+            const std::string text = std::to_string(round);
+            write_channel(table, number, text);
+            if (radio.receive(text.size()) != text || bytes_waiting(table, number) != 0) ++failures;
+            close_channel(table, number, CloseMode::byte_mode_required);
+            if (find_channel_handle(table, number) != NO_OS_HANDLE) ++failures;
+        }
+    };
+    std::thread one(work, "Com1", 1, std::ref(first));
+    std::thread two(work, "Com2", 2, std::ref(second));
+    one.join();
+    two.join();
+    EXPECT_EQ(failures, 0);
     EXPECT_EQ(error_number(errors), 0);
 }
 
