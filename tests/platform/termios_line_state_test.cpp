@@ -39,7 +39,7 @@ TEST(TermiosLineState, EightNoneOneAtTheDownloadSpeeds) {
     state.parity_check = false;
     state.stop_bits = ONESTOPBIT;
     state.cts_flow = false;
-    for (std::uint32_t baud : {19200U, 38400U, 115200U, 460800U}) {
+    for (std::uint32_t baud : {4800U, 9600U, 19200U, 38400U, 57600U, 115200U, 460800U}) {
         state.baud_rate = baud;
         ASSERT_TRUE(apply_line_state(mode, state)) << baud;
         EXPECT_EQ(baud_from_speed(cfgetospeed(&mode)), baud);
