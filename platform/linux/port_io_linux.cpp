@@ -163,7 +163,7 @@ bool read_terminal(int fd, std::uint8_t* buffer, std::uint32_t count, std::uint3
         // Sleep until everything still missing is there, unless an interval limit
         // needs to see each byte.
         const int minimum = limits.interval ? 1 : static_cast<int>(std::min<std::uint32_t>(count - got, MAX_INPUT_MINIMUM));
-        set_input_minimum(fd, minimum);
+        const RaisedInputMinimum raised(fd, minimum);
         if (!wait_ready(fd, POLLIN, poll_timeout(deadline))) return false;
     }
 }

@@ -24,6 +24,13 @@ bool set_input_minimum(int fd, int minimum) {
     return true;
 }
 
+RaisedInputMinimum::RaisedInputMinimum(int fd, int minimum)
+    : fd_(fd), raised_(minimum > 1), ok_(!raised_ || set_input_minimum(fd, minimum)) {}
+
+RaisedInputMinimum::~RaisedInputMinimum() {
+    if (raised_ && ok_) set_input_minimum(fd_, 1);
+}
+
 std::optional<int> input_waiting(int fd) {
     int count = 0;
     if (ioctl(fd, FIONREAD, &count) != 0) return std::nullopt;

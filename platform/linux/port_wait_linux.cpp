@@ -16,7 +16,8 @@ void wait_for_port_or_key(Console& console, ChannelTable& channels, int number, 
     if (!waiting || *waiting >= min_bytes || port_hung_up(fd)) return;
     // The terminal then reports the port readable only once min_bytes are there,
     // and poll() wakes for that, a key, a signal or a hang-up, nothing else.
-    if (!set_input_minimum(fd, min_bytes)) return;
+    const RaisedInputMinimum minimum(fd, min_bytes);
+    if (!minimum.ok()) return;
     wait_for_input(console, port);
 }
 

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -104,6 +105,16 @@ TEST_F(PortWait, ReadsAfterAWaitForManyStillReturnWhatCame) {
     auto one = wait_in_background(1);
     ASSERT_EQ(one.wait_for(STUCK), std::future_status::ready);
     EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 1), "1");
+}
+
+TEST_F(PortWait, AfterTheWaitAnyoneWatchingThePortWakesForASingleByteAgain) {
+    auto waiting = wait_in_background(4);
+    EXPECT_EQ(waiting.wait_for(100ms), std::future_status::timeout);
+    keyboard.send("k");
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    radio.send("x");
+    pollfd watched{static_cast<int>(channel_handle(channels, PORT_CHANNEL)), POLLIN, 0};
+    EXPECT_EQ(poll(&watched, 1, static_cast<int>(std::chrono::milliseconds(STUCK).count())), 1);
 }
 
 TEST_F(PortWait, BytesAlreadyThereOrAKeyAlreadyQueuedReturnAtOnce) {
