@@ -71,15 +71,18 @@ void print_idle(const char* what, std::thread& waiter, Waiter& state, std::chron
     const long wakeups_before = state.wakeups;
     std::this_thread::sleep_for(period);
     const double seconds = static_cast<double>(period.count());
-    std::printf("%s over %lld s: waiting thread %.4f %% of one core, whole process %.4f %%, %ld wake-ups"
-                " (target: 0 %%, no wake-ups)\n",
-                what, static_cast<long long>(period.count()), 100.0 * (thread_seconds(waiter) - thread_before) / seconds,
-                100.0 * (process_seconds() - process_before) / seconds, state.wakeups - wakeups_before);
+    std::printf(
+        "%s over %lld s: waiting thread %.4f %% of one core, whole process %.4f %%, %ld wake-ups"
+        " (target: 0 %%, no wake-ups)\n",
+        what, static_cast<long long>(period.count()), 100.0 * (thread_seconds(waiter) - thread_before) / seconds,
+        100.0 * (process_seconds() - process_before) / seconds, state.wakeups - wakeups_before);
 }
 
 void print_latency(const char* what, std::vector<double>& microseconds) {
     std::sort(microseconds.begin(), microseconds.end());
-    const auto at = [&](double share) { return microseconds[static_cast<std::size_t>(share * (microseconds.size() - 1))]; };
+    const auto at = [&](double share) {
+        return microseconds[static_cast<std::size_t>(share * (microseconds.size() - 1))];
+    };
     std::printf("%s, %zu rounds: median %.0f us, 90 %% %.0f us, 99 %% %.0f us, worst %.0f us\n", what,
                 microseconds.size(), at(0.5), at(0.9), at(0.99), microseconds.back());
 }

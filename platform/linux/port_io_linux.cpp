@@ -105,10 +105,10 @@ bool wait_ready(int fd, short events, int timeout_ms) {
 
 // How a read under COMMTIMEOUTS ends.
 struct ReadLimits {
-    bool return_at_once = false;       // only what is already waiting
-    bool return_on_first = false;      // wait for one byte, then return what is there
+    bool return_at_once = false;   // only what is already waiting
+    bool return_on_first = false;  // wait for one byte, then return what is there
     std::optional<std::uint32_t> interval;
-    std::uint64_t total_ms = 0;        // 0: no total limit
+    std::uint64_t total_ms = 0;  // 0: no total limit
 };
 
 ReadLimits read_limits(const PortTimeouts& t, std::uint32_t count) {
@@ -162,7 +162,8 @@ bool read_terminal(int fd, std::uint8_t* buffer, std::uint32_t count, std::uint3
         if (deadline && Clock::now() >= *deadline) return true;
         // Sleep until everything still missing is there, unless an interval limit
         // needs to see each byte.
-        const int minimum = limits.interval ? 1 : static_cast<int>(std::min<std::uint32_t>(count - got, MAX_INPUT_MINIMUM));
+        const int minimum =
+            limits.interval ? 1 : static_cast<int>(std::min<std::uint32_t>(count - got, MAX_INPUT_MINIMUM));
         const RaisedInputMinimum raised(fd, minimum);
         if (!wait_ready(fd, POLLIN, poll_timeout(deadline))) return false;
     }

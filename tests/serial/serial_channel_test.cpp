@@ -143,10 +143,10 @@ TEST_F(Channel, RefusedSettingsGiveFiveAndLeaveTheLineAsItWas) {
     };
     // 7 data bits are a real refusal: a pseudo-terminal cannot carry them and the
     // read-back shows it.
-    for (const Refused refused : {Refused{OPTION_DATA_BITS, 7}, Refused{OPTION_DATA_BITS, 9}, Refused{OPTION_BAUD_RATE, 12345},
-                                  Refused{OPTION_BAUD_RATE, -1}, Refused{OPTION_STOP_BITS, 3},
-                                  Refused{OPTION_DSR_FLOW, 1}, Refused{OPTION_DTR_HANDSHAKE, 1},
-                                  Refused{OPTION_RECEIVE_QUEUE, -5}, Refused{2, 0}}) {
+    for (const Refused refused :
+         {Refused{OPTION_DATA_BITS, 7}, Refused{OPTION_DATA_BITS, 9}, Refused{OPTION_BAUD_RATE, 12345},
+          Refused{OPTION_BAUD_RATE, -1}, Refused{OPTION_STOP_BITS, 3}, Refused{OPTION_DSR_FLOW, 1},
+          Refused{OPTION_DTR_HANDSHAKE, 1}, Refused{OPTION_RECEIVE_QUEUE, -5}, Refused{2, 0}}) {
         set_port_option(table, N, refused.code, refused.value);
         EXPECT_EQ(error_number(errors), ERROR_SETTING_REFUSED) << refused.code << " " << refused.value;
         clear_error(errors);
@@ -269,8 +269,8 @@ TEST_F(Channel, ANumberAlreadyOpenGivesFiftyFiveAndKeepsTheFirstChannel) {
 }
 
 TEST_F(Channel, BadNamesGiveSixtyFourAndOpenNothing) {
-    for (std::string_view name : {std::string_view(""), std::string_view("Com*"), std::string_view("C?m1"),
-                                  std::string_view("*")}) {
+    for (std::string_view name :
+         {std::string_view(""), std::string_view("Com*"), std::string_view("C?m1"), std::string_view("*")}) {
         open_channel(table, name, N);
         EXPECT_EQ(error_number(errors), ERROR_BAD_NAME) << name;
         clear_error(errors);

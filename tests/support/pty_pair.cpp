@@ -34,7 +34,8 @@ std::string PtyPair::receive(std::size_t count, std::chrono::milliseconds limit)
     std::string bytes;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (bytes.size() < count && master_ >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd in{master_, POLLIN, 0};
         if (poll(&in, 1, static_cast<int>(left.count())) <= 0 || (in.revents & POLLIN) == 0) break;
