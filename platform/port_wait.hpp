@@ -4,8 +4,9 @@
 // meanwhile and without sleeping a fixed time.
 //
 //   wait_for_port_or_key   block until a key may be waiting, the channel has at
-//                          least min_bytes waiting (or is in trouble), or
-//                          termination was requested
+//                          least min_bytes waiting (or has just gone away), or
+//                          termination was requested; on a port that is gone,
+//                          only a key or termination ends it
 //
 // It records no error and consumes nothing: the caller then runs the tests of its
 // polling loop (bytes_waiting, key_waiting) in its own order, and they decide.

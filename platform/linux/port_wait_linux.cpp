@@ -11,9 +11,11 @@ void wait_for_port_or_key(Console& console, ChannelTable& channels, int number, 
     const OsHandle port = find_channel_handle(channels, number);
     if (port == NO_OS_HANDLE) return wait_for_input(console);
     const int fd = static_cast<int>(port);
-    // Enough already there, or the port gone: the caller's tests will say which.
+    // A port that is gone (an adapter pulled) can never bring bytes again: only the
+    // operator can end the wait, and polling the dead port would return at once forever.
     const std::optional<int> waiting = input_waiting(fd);
-    if (!waiting || *waiting >= min_bytes || port_hung_up(fd)) return;
+    if (!waiting || port_hung_up(fd)) return wait_for_input(console);
+    if (*waiting >= min_bytes) return;
     // The terminal then reports the port readable only once min_bytes are there,
     // and poll() wakes for that, a key, a signal or a hang-up, nothing else.
     const RaisedInputMinimum minimum(fd, min_bytes);
