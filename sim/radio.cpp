@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "download/radio_protocol.hpp"
 #include "sim/current_download.hpp"
 #include "sim/older_download.hpp"
 #include "sim/setup_menu.hpp"
@@ -13,11 +14,14 @@ namespace {
 constexpr std::size_t VIOLATIONS_KEPT = 20;
 
 // A download the program has left behind: the line comes back at another speed after
-// the top of memory was programmed, or after a long quiet (a new session of the program).
+// the top of memory was programmed, or at 19200 baud, where every download of the
+// program begins, after a long quiet.
 std::string_view download_left_behind(const Radio& radio, const LineState& line) {
     if (!radio.line_moved || line.baud == radio.download_baud) return {};
     if (radio.top_programmed) return "download complete; the program has moved on";
-    if (line.now_ns - radio.last_byte_ns >= NEW_SESSION_QUIET_NS) return "the program started afresh at another speed";
+    if (line.baud == HANDSHAKE_BAUD && line.now_ns - radio.last_byte_ns >= NEW_SESSION_QUIET_NS) {
+        return "the program started afresh at 19200 baud";
+    }
     return {};
 }
 
