@@ -7,7 +7,7 @@
 //   byte_time_ns     ten bits at a speed
 //   Pacer            when each direction of the line is free, and the bytes waiting to go out
 //   pace_received    a byte the radio read
-//   queue_answer     bytes the radio answers, each given the time it has fully gone out
+//   queue_answer     bytes the radio answers, written in groups of up to 16 once the group is through
 //   next_due, take_due   for the loop: when to wake, and what to write now
 
 #include <cstdint>
@@ -19,6 +19,7 @@
 namespace zizuvu::sim {
 
 inline constexpr std::int64_t NO_DEADLINE = std::numeric_limits<std::int64_t>::max();
+inline constexpr std::size_t PACED_GROUP = 16;
 
 std::int64_t byte_time_ns(int baud);
 

@@ -52,16 +52,31 @@ TEST(RadioPacing, AnswersWaitForTheirQuestionAndTakeTheirWireTime) {
     for (int i = 0; i < 3; ++i) sim::pace_received(pacer, 0, 115200);
     sim::queue_answer(pacer, "ab", 0, 115200);
     ASSERT_EQ(pacer.queue.size(), 2U);
-    EXPECT_EQ(pacer.queue[0].due_ns, 4 * bit10);
+    EXPECT_EQ(pacer.queue[0].due_ns, 5 * bit10);  // the answer goes out whole, once through
     EXPECT_EQ(pacer.queue[1].due_ns, 5 * bit10);
     std::deque<sim::QueuedByte> out;
-    sim::take_due(pacer, 4 * bit10, out);
-    EXPECT_EQ(out.size(), 1U);
-    EXPECT_EQ(sim::next_due(pacer), 5 * bit10);
+    sim::take_due(pacer, 5 * bit10 - 1, out);
+    EXPECT_TRUE(out.empty());
+    sim::take_due(pacer, 5 * bit10, out);
+    EXPECT_EQ(out.size(), 2U);
+    EXPECT_EQ(sim::next_due(pacer), sim::NO_DEADLINE);
     // A byte read later than the line was free starts from its reading.
     sim::pace_received(pacer, 10 * bit10, 38400);
     sim::queue_answer(pacer, "c", 10 * bit10, 38400);
     EXPECT_EQ(pacer.queue.back().due_ns, 10 * bit10 + 2 * sim::byte_time_ns(38400));
+}
+
+TEST(RadioPacing, LongAnswersTrickleOutInGroups) {
+    sim::Pacer pacer;
+    pacer.enabled = true;
+    const std::int64_t bit10 = sim::byte_time_ns(9600);
+    sim::queue_answer(pacer, std::string(40, 'x'), 0, 9600);
+    EXPECT_EQ(pacer.queue[0].due_ns, 16 * bit10);
+    EXPECT_EQ(pacer.queue[16].due_ns, 32 * bit10);
+    EXPECT_EQ(pacer.queue[39].due_ns, 40 * bit10);
+    // The next answer queues behind it.
+    sim::queue_answer(pacer, "y", 0, 9600);
+    EXPECT_EQ(pacer.queue.back().due_ns, 41 * bit10);
 }
 
 TEST(RadioPacing, OffMeansAtOnce) {
