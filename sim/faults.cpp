@@ -110,7 +110,7 @@ std::optional<Fault> take_fault(FaultPlan& plan, FaultKind kind, long data_byte)
 }
 
 const char* const FAULT_HELP =
-    "  Faults (--fault SPEC, as often as needed; each strikes once). N is the data byte,\n"
+    "  Faults (--fault FAULT, as often as needed; each strikes once). N is the data byte,\n"
     "  counted from 0 in each download (a byte sent again after a resync keeps its number):\n"
     "    no-address-echo@N        the address bytes are lost on the line: no echo at all\n"
     "    half-address-echo@N      the low address byte is lost: only the high byte is echoed\n"

@@ -109,7 +109,7 @@ std::string help_text() {
                "                         before the radio goes back to its setup menu (default 30000)\n"
                "  --pace                 wire time: every byte takes ten bit times at the line's\n"
                "                         speed, each way, and answers wait for what they answer\n"
-               "  --fault SPEC           make a fault (see below)\n"
+               "  --fault FAULT          make a fault (see below)\n"
                "  --dump FILE            write the programmed memory to FILE as Intel HEX at the\n"
                "                         end and on SIGUSR1 (programmed bytes only)\n"
                "  --log FILE             one line per byte received and sent: microseconds on the\n"

@@ -12,10 +12,10 @@ namespace {
 using testing::bytes_of;
 using testing::RadioDriver;
 
-sim::RadioSettings with_fault(const char* spec) {
+sim::RadioSettings with_fault(const char* wanted) {
     sim::RadioSettings settings;
     std::string why;
-    auto fault = sim::parse_fault(spec, why);
+    auto fault = sim::parse_fault(wanted, why);
     EXPECT_TRUE(fault) << why;
     if (fault) settings.faults.faults.push_back(*fault);
     return settings;

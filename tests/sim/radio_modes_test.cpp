@@ -16,9 +16,9 @@ sim::RadioSettings settings_with(std::initializer_list<const char*> faults = {},
     sim::RadioSettings settings;
     settings.serial_number = 123456;
     settings.generation = generation;
-    for (const char* spec : faults) {
+    for (const char* wanted : faults) {
         std::string why;
-        auto fault = sim::parse_fault(spec, why);
+        auto fault = sim::parse_fault(wanted, why);
         EXPECT_TRUE(fault) << why;
         if (fault) settings.faults.faults.push_back(*fault);
     }

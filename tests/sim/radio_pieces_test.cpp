@@ -1,4 +1,4 @@
-// The simulated radio's smaller parts: fault specs, wire-time pacing, the memory dump.
+// The simulated radio's smaller parts: fault options, wire-time pacing, the memory dump.
 #include <gtest/gtest.h>
 
 #include "sim/faults.hpp"
@@ -9,7 +9,7 @@
 namespace zizuvu {
 namespace {
 
-TEST(RadioFaultSpecs, ReadAsWritten) {
+TEST(RadioFaultOptions, ReadAsWritten) {
     std::string why;
     auto stall = sim::parse_fault("stall@12:500", why);
     ASSERT_TRUE(stall);
@@ -23,7 +23,7 @@ TEST(RadioFaultSpecs, ReadAsWritten) {
     EXPECT_TRUE(sim::parse_fault("silent-identification", why));
 }
 
-TEST(RadioFaultSpecs, RefusedWithAReason) {
+TEST(RadioFaultOptions, RefusedWithAReason) {
     std::string why;
     for (const char* bad : {"no-such-fault@1", "wrong-address-echo", "wrong-address-echo@x", "wrong-address-echo@1:5",
                             "erase-reply", "erase-reply=0x100", "silent-identification@3", "stall@-1"}) {
@@ -33,7 +33,7 @@ TEST(RadioFaultSpecs, RefusedWithAReason) {
     }
 }
 
-TEST(RadioFaultSpecs, TakenOnceAtTheirByte) {
+TEST(RadioFaultOptions, TakenOnceAtTheirByte) {
     std::string why;
     sim::FaultPlan plan;
     plan.faults.push_back(*sim::parse_fault("wrong-acknowledgement@5", why));
