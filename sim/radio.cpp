@@ -15,13 +15,12 @@ constexpr std::size_t VIOLATIONS_KEPT = 20;
 
 // A download the program has left behind: the line comes back at another speed after
 // the top of memory was programmed, or at 19200 baud, where every download of the
-// program begins, after a long quiet.
+// program begins and which no download runs at. (A program that never moved to the
+// download speed is reported where it should have moved.)
 std::string_view download_left_behind(const Radio& radio, const LineState& line) {
     if (!radio.line_moved || line.baud == radio.download_baud) return {};
     if (radio.top_programmed) return "download complete; the program has moved on";
-    if (line.baud == HANDSHAKE_BAUD && line.now_ns - radio.last_byte_ns >= NEW_SESSION_QUIET_NS) {
-        return "the program started afresh at 19200 baud";
-    }
+    if (line.baud == HANDSHAKE_BAUD) return "the program started afresh at 19200 baud";
     return {};
 }
 

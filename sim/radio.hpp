@@ -34,8 +34,6 @@ inline constexpr std::int64_t NS_PER_MS = 1'000'000;
 inline constexpr std::int64_t SWITCH_WAIT_NS = 2000 * NS_PER_MS;
 // After the byte at 0xFFFF, this much quiet ends the download.
 inline constexpr std::int64_t END_QUIET_NS = 500 * NS_PER_MS;
-// A byte at 19200 baud after this much quiet is a new session of the program, not a fault.
-inline constexpr std::int64_t NEW_SESSION_QUIET_NS = 1000 * NS_PER_MS;
 // How long a code may stand unfinished at the service prompt.
 inline constexpr std::int64_t CODE_ENTRY_LIMIT_NS = 5000 * NS_PER_MS;
 // A code that is also the start of a longer one is taken once this much time passes

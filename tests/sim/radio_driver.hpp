@@ -58,6 +58,12 @@ struct RadioDriver {
         return false;
     }
 
+    std::string notes_text() const {
+        std::string text;
+        for (const std::string& n : radio.notes) text += n + "\n";
+        return text;
+    }
+
     std::string pending_out;
 };
 
