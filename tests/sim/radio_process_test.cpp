@@ -344,7 +344,7 @@ TEST(RadioExecutable, IdentificationAndEraseFaults) {
         EXPECT_EQ(current_handshake(peer, SPEED_CODE_HIGH, 1234), bytes_of({0xFE, 0xEB, 0xE5, 0x12}));
     }
     {
-        Bench bench({"--fault", "erase-reply=0x55", "--erase-ms", "200"});
+        Bench bench({"--fault", "erase-reply=0x55", "--erase-ms", "600"});
         SerialPeer peer(bench.radio->path());
         current_handshake(peer, SPEED_CODE_NORMAL, 7);
         peer.send(bytes_of({ERASE_REQUEST}));
