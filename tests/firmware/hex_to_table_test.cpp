@@ -52,6 +52,8 @@ struct BadImage {
     std::string reason;
 };
 
+void PrintTo(const BadImage& image, std::ostream* out) { *out << image.name; }
+
 class BuildStepRefuses : public ::testing::TestWithParam<BadImage> {};
 
 TEST_P(BuildStepRefuses, WithFileLineAndReason) {

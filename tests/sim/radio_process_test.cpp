@@ -279,6 +279,8 @@ std::string x71_data(SerialPeer& peer) {
     return got + peer.read_for(300ms);
 }
 
+void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
+
 class RadioFaultOnTheLine : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(RadioFaultOnTheLine, IsWhatTheProgramSees) {
