@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "download/firmware_image.hpp"
 #include "platform/console.hpp"
 #include "platform/error_state.hpp"
 #include "platform/random.hpp"
@@ -30,6 +31,7 @@ struct Program {
     std::int32_t error_count = 0;       // indicators shown since start-up
     std::int32_t progress_counter = 0;  // shared by every download of the run, never reset by one
     RandomState random;
+    RecordBuffer record_buffer;  // the image record being sent, refilled by every fetch
     ChannelTable channels{errors};  // the serial port; every procedure closes what it opened
 };
 

@@ -20,7 +20,7 @@ struct LinkSetting {
 // Data bits first: they rewrite the stop bits and the parity. DTR handshake off
 // and then DTR line on leaves DTR raised for as long as the port is open.
 constexpr LinkSetting link_settings[] = {
-    {OPTION_BAUD_RATE, HANDSHAKE_BAUD_RATE},
+    {OPTION_BAUD_RATE, HANDSHAKE_BAUD},
     {OPTION_DATA_BITS, 8},
     {OPTION_PARITY_CHECK, 0},
     {OPTION_STOP_BITS, ONESTOPBIT},
@@ -89,7 +89,7 @@ void switch_to_download_speed(Program&, DownloadLink& link, int speed_code) {
     if (speed_code <= 0) return;
     raise_priority();
     link.speed_code = speed_code;
-    link.saved_line_state.baud_rate = static_cast<std::uint32_t>(DOWNLOAD_CLOCK / speed_code);
+    link.saved_line_state.baud_rate = static_cast<std::uint32_t>(download_baud(speed_code));
     set_line_state(link.port_handle, link.saved_line_state);
     restore_priority();
 }

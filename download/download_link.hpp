@@ -3,7 +3,6 @@
 // 19200-baud handshake, moved to the download speed, emptied of stale input, and
 // the process priority raised and restored around the time-critical exchange.
 //
-//   DOWNLOAD_CLOCK             download speed = DOWNLOAD_CLOCK / speed_code
 //   DownloadLink               speed code, port handle, the line state kept for the switch
 //   open_download_port         open and set the port (the X.71 download needs no more)
 //   open_download_link         the same, then zero time-outs, the line state kept,
@@ -17,17 +16,13 @@
 // and return false: the caller then goes straight back to the menu.
 
 #include "app/program.hpp"
+#include "download/radio_protocol.hpp"
 #include "platform/port_io.hpp"
 
 namespace zizuvu {
 
-inline constexpr int DOWNLOAD_CLOCK = 460800;
-inline constexpr int HANDSHAKE_BAUD_RATE = 19200;
-inline constexpr int HIGH_SPEED_CODE = 4;      // 115200 baud
-inline constexpr int DEFAULT_SPEED_CODE = 12;  // 38400 baud
-
 struct DownloadLink {
-    int speed_code = DEFAULT_SPEED_CODE;
+    int speed_code = SPEED_CODE_NORMAL;
     OsHandle port_handle = NO_OS_HANDLE;
     LineState saved_line_state{};
 };

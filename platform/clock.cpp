@@ -2,10 +2,10 @@
 
 namespace zizuvu {
 
-float elapsed_seconds(float start, float now) {
-    constexpr float seconds_per_day = 86400.0F;
-    float elapsed = now - start;
-    if (elapsed < 0.0F) elapsed += seconds_per_day;
+double elapsed_seconds(double start, double now) {
+    constexpr double seconds_per_day = 86400.0;
+    double elapsed = now - start;
+    if (elapsed < 0.0) elapsed += seconds_per_day;
     return elapsed;
 }
 

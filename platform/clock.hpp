@@ -11,7 +11,7 @@ double seconds_since_midnight();
 
 // A download that runs across midnight must not show a negative time: a reading
 // smaller than the start is taken to belong to the next day.
-float elapsed_seconds(float start, float now);
+double elapsed_seconds(double start, double now);
 
 void pause_ms(int milliseconds);
 

@@ -94,14 +94,14 @@ TEST_F(Link, InputWaitingFromBeforeTheOpenIsThrownAway) {
 
 TEST_F(Link, TheSpeedSwitchMovesOnlyTheSpeed) {
     ASSERT_TRUE(open_download_link(program(), link));
-    switch_to_download_speed(program(), link, HIGH_SPEED_CODE);
+    switch_to_download_speed(program(), link, SPEED_CODE_HIGH);
     termios mode = radio.far_end_mode();
     EXPECT_EQ(cfgetospeed(&mode), static_cast<speed_t>(B115200));
     EXPECT_EQ(mode.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS8));
-    EXPECT_EQ(link.speed_code, HIGH_SPEED_CODE);
+    EXPECT_EQ(link.speed_code, SPEED_CODE_HIGH);
     EXPECT_EQ(sched_getscheduler(0) & ~SCHED_RESET_ON_FORK, SCHED_OTHER);
 
-    switch_to_download_speed(program(), link, DEFAULT_SPEED_CODE);
+    switch_to_download_speed(program(), link, SPEED_CODE_NORMAL);
     mode = radio.far_end_mode();
     EXPECT_EQ(cfgetospeed(&mode), static_cast<speed_t>(B38400));
     EXPECT_EQ(link.saved_line_state.baud_rate, 38400U);

@@ -72,9 +72,9 @@ TEST(Random, SeedIsTheSinglePrecisionBitPattern) {
 }
 
 TEST(Clock, ElapsedAcrossMidnightIsPositive) {
-    EXPECT_FLOAT_EQ(elapsed_seconds(100.0F, 112.5F), 12.5F);
+    EXPECT_DOUBLE_EQ(elapsed_seconds(100.0, 112.5), 12.5);
     // 23:59:59.500 to 00:00:01.000
-    EXPECT_FLOAT_EQ(elapsed_seconds(86399.5F, 1.0F), 1.5F);
+    EXPECT_DOUBLE_EQ(elapsed_seconds(86399.5, 1.0), 1.5);
     const double now = seconds_since_midnight();
     EXPECT_GE(now, 0.0);
     EXPECT_LT(now, 86400.0);

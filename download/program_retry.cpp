@@ -1,0 +1,29 @@
+// Menu choice "4": the programming phase of the X.72-and-newer download again from
+// the first record, without the handshake.
+#include "app/procedures.hpp"
+#include "download/download_link.hpp"
+#include "download/download_screen.hpp"
+#include "download/programming_phase.hpp"
+#include "download/radio_protocol.hpp"
+#include "download/wire_exchange.hpp"
+#include "platform/clock.hpp"
+
+namespace zizuvu {
+
+void program_retry(Program& program) {
+    start_download_screen(program);
+    DownloadLink link;
+    link.speed_code = ask_high_speed(program) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    if (operator_left(program)) return;
+    if (!open_download_link(program, link)) return;
+    locate(program.console.screen, 10, 1);
+    pause_ms(10);
+    switch_to_download_speed(program, link, link.speed_code);
+    send_bytes(program, RESYNC);
+    // Only more than one waiting byte is thrown away: a single one stays and is read
+    // as the first byte of the first echo.
+    discard_waiting_input(program, 1);
+    programming_phase(program, link);
+}
+
+}  // namespace zizuvu

@@ -1,0 +1,37 @@
+#pragma once
+// The bar on row 26 that tells the technician how much of the image has gone out and
+// roughly how long the rest will take. It is updated between records, at most a few
+// times a second, so the per-byte exchange never waits for it; it leaves the cursor
+// and the colours as it found them.
+//
+//   ProgressBar::start          the image's total of bytes to send, the clock started
+//   ProgressBar::record_sent    a record's bytes went out; redraws when due
+//   image_bytes_to_send         what a whole walk of the table sends
+
+#include <chrono>
+
+#include "app/program.hpp"
+#include "download/firmware_image.hpp"
+
+namespace zizuvu {
+
+inline constexpr int PROGRESS_BAR_ROW = 26;
+
+long image_bytes_to_send(const FirmwareTable& table);
+
+class ProgressBar {
+public:
+    explicit ProgressBar(const FirmwareTable& table);
+    void record_sent(Program& program, int byte_count);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void draw(Program& program);
+
+    long total_;
+    long sent_ = 0;
+    Clock::time_point started_;
+    Clock::time_point last_drawn_{};
+};
+
+}  // namespace zizuvu

@@ -1,0 +1,40 @@
+#include "download/wire_exchange.hpp"
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/port_io.hpp"
+#include "platform/port_wait.hpp"
+#include "platform/serial_channel.hpp"
+
+namespace zizuvu {
+
+void send_byte(Program& program, std::uint8_t byte) { send_bytes(program, std::span(&byte, 1)); }
+
+void send_bytes(Program& program, std::span<const std::uint8_t> bytes) {
+    write_channel(program.channels, PORT_CHANNEL,
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+bool wait_for_answer(Program& program, int min_bytes) {
+    for (;;) {
+        if (bytes_waiting(program.channels, PORT_CHANNEL) >= min_bytes) return true;
+        if (key_waiting(program.console)) return false;
+        wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes);
+    }
+}
+
+void read_direct(OsHandle port, std::uint8_t* bytes, std::uint32_t count) {
+    // A failed read must not leave the previous answer behind to be compared again.
+    std::fill(bytes, bytes + count, std::uint8_t{0});
+    std::uint32_t got = 0;
+    read_port(port, bytes, count, got);
+}
+
+DirectWrite write_direct(OsHandle port, std::span<const std::uint8_t> bytes) {
+    std::uint32_t written = 0;
+    const bool succeeded = write_port(port, bytes.data(), static_cast<std::uint32_t>(bytes.size()), written);
+    return {succeeded, written};
+}
+
+}  // namespace zizuvu
