@@ -6,6 +6,10 @@
 namespace zizuvu::sim {
 namespace {
 
+// After answering its erase the older way, the radio reports the erase done as an
+// older radio does, a moment later.
+constexpr std::int64_t OLDER_ERASE_REPORT_DELAY_NS = 100 * NS_PER_MS;
+
 std::string at_byte(const Radio& radio) { return "data byte " + std::to_string(radio.data_byte); }
 
 // The handshake runs at 19200 baud. The challenge's low byte may be read only once the
@@ -65,9 +69,8 @@ void resynchronise(Radio& radio) {
 void start_erase(Radio& radio, const LineState& line) {
     CurrentState& s = radio.current;
     if (auto reply = take_fault(radio.settings.faults, FaultKind::erase_reply)) {
-        send_byte(radio, static_cast<std::uint8_t>(reply->value));
+        s.erase_reply = static_cast<std::uint8_t>(reply->value);
         s.continue_as_older = true;
-        note(radio, "erase request answered with " + hex_byte(static_cast<unsigned>(reply->value)));
     }
     s.step = CurrentStep::erasing;
     radio.step_deadline_ns = line.now_ns + radio.settings.erase_ms * NS_PER_MS;
@@ -210,12 +213,18 @@ void current_tick(Radio& radio, const LineState& line) {
     } else if (s.step == CurrentStep::erasing) {
         erase_memory(radio.memory);
         if (s.continue_as_older) {
-            continue_as_older_download(radio);
+            // The erase is answered the older way, then reported as an older radio reports it.
+            send_byte(radio, s.erase_reply);
+            note(radio, "erase answered with " + hex_byte(s.erase_reply));
+            s.step = CurrentStep::reporting_older_erase;
+            radio.step_deadline_ns = line.now_ns + OLDER_ERASE_REPORT_DELAY_NS;
             return;
         }
         send_byte(radio, ERASE_DONE);
         s.step = CurrentStep::expect_lead;
         note(radio, "erase done: 0xAA sent");
+    } else if (s.step == CurrentStep::reporting_older_erase) {
+        continue_as_older_download(radio);
     }
 }
 

@@ -86,7 +86,7 @@ struct OlderState {
 };
 
 enum class CurrentStep {
-    speed_code, challenge_high, challenge_low, moving, erase_request, erasing,
+    speed_code, challenge_high, challenge_low, moving, erase_request, erasing, reporting_older_erase,
     expect_lead, expect_high, expect_low, expect_scrambled, expect_check,
 };
 
@@ -100,6 +100,7 @@ struct CurrentState {
     int ff_run = 0;
     std::int64_t since_ns = 0;
     bool continue_as_older = false;  // erase-reply fault: the radio downloads as an X.71 radio
+    std::uint8_t erase_reply = 0;    // what it answers the erase with then, in place of 0xAA
 };
 
 struct Radio {

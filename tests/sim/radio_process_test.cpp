@@ -350,8 +350,8 @@ TEST(RadioExecutable, IdentificationAndEraseFaults) {
         SerialPeer peer(bench.radio->path());
         current_handshake(peer, SPEED_CODE_NORMAL, 7);
         peer.send(bytes_of({ERASE_REQUEST}));
-        EXPECT_EQ(peer.read(1, 1s), bytes_of({0x55}));
-        EXPECT_EQ(peer.read_for(100ms), "");
+        EXPECT_EQ(peer.read_for(100ms), "");  // erasing
+        EXPECT_EQ(peer.read(1, 2s), bytes_of({0x55}));
         EXPECT_EQ(peer.read(1, 2s), bytes_of({ERASE_DONE_OLDER}));
         peer.send(address_of(0x1200));
         EXPECT_EQ(peer.read(2), address_of(0x1200));

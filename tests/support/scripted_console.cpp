@@ -11,8 +11,16 @@ constexpr int PORT_WAIT_LIMIT_MS = 20000;
 }  // namespace
 
 bool screen_shows(const Screen& screen, std::string_view text) {
-    for (int row = 1; row <= screen.height; ++row) {
-        if (row_text(screen, row).find(text) != std::string::npos) return true;
+    // Checked on every key poll of a download: no allocation.
+    const auto width = static_cast<std::size_t>(screen.width);
+    if (text.empty() || text.size() > width) return text.empty();
+    for (std::size_t row = 0; row < static_cast<std::size_t>(screen.height); ++row) {
+        const Cell* cells = &screen.cells[row * width];
+        for (std::size_t start = 0; start + text.size() <= width; ++start) {
+            std::size_t i = 0;
+            while (i < text.size() && cells[start + i].glyph == static_cast<std::uint8_t>(text[i])) ++i;
+            if (i == text.size()) return true;
+        }
     }
     return false;
 }
@@ -28,8 +36,14 @@ ScriptedConsole& ScriptedConsole::type_line(std::string_view line) {
 }
 
 ScriptedConsole& ScriptedConsole::press(KeyText key) {
-    steps_.push_back(Step{key, pending_condition_});
+    steps_.push_back(Step{key, pending_condition_, pending_quiet_});
     pending_condition_.clear();
+    pending_quiet_ = std::chrono::milliseconds(0);
+    return *this;
+}
+
+ScriptedConsole& ScriptedConsole::when_port_silent(std::chrono::milliseconds quiet) {
+    pending_quiet_ = quiet;
     return *this;
 }
 
@@ -42,8 +56,9 @@ void ScriptedConsole::present(Screen&) { ++presents_; }
 
 bool ScriptedConsole::next_is_due() const {
     if (steps_.empty()) return false;
-    const std::string& condition = steps_.front().condition;
-    return condition.empty() || (screen_ != nullptr && screen_shows(*screen_, condition));
+    const Step& next = steps_.front();
+    if (next.quiet.count() > 0 && !port_was_silent_) return false;
+    return next.condition.empty() || (screen_ != nullptr && screen_shows(*screen_, next.condition));
 }
 
 void ScriptedConsole::read_keys(KeyQueue& keys) {
@@ -52,10 +67,20 @@ void ScriptedConsole::read_keys(KeyQueue& keys) {
     if (!keys.empty() || !next_is_due()) return;
     keys.push(steps_.front().key);
     steps_.pop_front();
+    port_was_silent_ = false;
+    if (screen_ != nullptr) screens_at_keys_.push_back(*screen_);
 }
 
 void ScriptedConsole::wait_for_input(OsHandle port) {
     if (ended_ || next_is_due()) return;
+    if (!steps_.empty() && steps_.front().quiet.count() > 0) {
+        // Waiting for a key alone, or for a port that stays silent: the radio stalled.
+        pollfd watched{static_cast<int>(port), POLLIN, 0};
+        if (port == NO_OS_HANDLE || poll(&watched, 1, static_cast<int>(steps_.front().quiet.count())) == 0) {
+            port_was_silent_ = true;
+        }
+        return;
+    }
     if (port != NO_OS_HANDLE && !steps_.empty()) {
         pollfd watched{static_cast<int>(port), POLLIN, 0};
         if (poll(&watched, 1, PORT_WAIT_LIMIT_MS) > 0) return;

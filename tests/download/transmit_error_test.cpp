@@ -1,0 +1,105 @@
+// The transmit-error questions of both downloads. A radio cannot make the program's
+// own write fail, so the direct writes here go to a handle on the same line that is
+// open for reading only: every write is refused, while the echoes still arrive.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "download/download_link.hpp"
+#include "download/older_radio_download.hpp"
+#include "download/programming_phase.hpp"
+#include "download/radio_codes.hpp"
+#include "download/wire_exchange.hpp"
+#include "platform/clock.hpp"
+#include "platform/serial_channel.hpp"
+#include "tests/support/download_rig.hpp"
+
+namespace zizuvu {
+namespace {
+
+using namespace testing;
+
+constexpr KeyText ESCAPE = character_key(KEY_ESCAPE);
+
+class ReadOnlyHandle {
+public:
+    explicit ReadOnlyHandle(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC)) {}
+    ~ReadOnlyHandle() {
+        if (fd_ >= 0) close(fd_);
+    }
+    ReadOnlyHandle(const ReadOnlyHandle&) = delete;
+    ReadOnlyHandle& operator=(const ReadOnlyHandle&) = delete;
+    bool ok() const { return fd_ >= 0; }
+    OsHandle handle() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
+    RadioRig r(radio_with({}));
+    DownloadLink link;
+    ASSERT_TRUE(open_download_link(r.program, link));
+    switch_to_download_speed(r.program, link, SPEED_CODE_NORMAL);
+    send_bytes(r.program, RESYNC);
+    discard_waiting_input(r.program, 1);
+    // The line is held exclusively; only a privileged test can open it a second time.
+    ReadOnlyHandle refusing(r.radio->path());
+    if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
+    link.port_handle = refusing.handle();
+
+    r.keys.when_screen_shows("Error on Data Transmit Resend? (<esc> to quit) ").type("x");
+    r.keys.when_screen_shows("Error on Data Transmit Resend? (<esc> to quit) ").press(ESCAPE);
+    r.keys.when_screen_shows("Hit any key").type("x");
+    const int beeps_before = r.keys.beeps();
+    programming_phase(r.program, link);
+
+    const Screen& asked = r.keys.screen_at_key(0);
+    EXPECT_EQ(cells(asked, 30, 1, 47), "Error on Data Transmit Resend? (<esc> to quit) ");
+    EXPECT_EQ(cell_at(asked, 30, 1).attribute, 0x1E);
+    EXPECT_EQ(cursor_row(asked), 31);  // the question ends its line
+    EXPECT_EQ(r.keys.beeps() - beeps_before, 2);  // asked again after the first answer
+    expect_finished(r);
+
+    const auto bytes = r.received();
+    const auto first_address = address_of_data_byte(0);
+    const std::vector<std::uint8_t> frame = {FRAME_LEAD, static_cast<std::uint8_t>(first_address >> 8),
+                                             static_cast<std::uint8_t>(first_address)};
+    const long at = find_bytes(bytes, frame);
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(bytes.size(), static_cast<std::size_t>(at) + frame.size()) << "no resync, no new address";
+}
+
+TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
+    RadioRig r(radio_with({}));
+    ASSERT_TRUE(open_download_port(r.program));
+    // The entry sequence to the radio's code prompt, then the code, as the download sends them.
+    for (std::uint8_t byte : {OLDER_ENTRY_BAUD_PAGE, OLDER_SPEED_DIGIT_NORMAL, OLDER_ENTRY_BACK, ENTRY_SERVICE_PAGE}) {
+        send_byte(r.program, byte);
+        pause_ms(200);
+        discard_waiting_input(r.program, 0);
+    }
+    for (char c : x71_code().text()) {
+        send_byte(r.program, static_cast<std::uint8_t>(c));
+        pause_ms(50);
+    }
+    set_port_option(r.program.channels, PORT_CHANNEL, OPTION_BAUD_RATE, download_baud(SPEED_CODE_NORMAL));
+    ReadOnlyHandle refusing(r.radio->path());
+    if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
+
+    r.keys.when_screen_shows("Error on Transmit Resend? (<esc> to quit) ").type("n");  // nothing sent, asked again
+    r.keys.when_screen_shows("Error on Transmit Resend? (<esc> to quit) ").type("Y");  // written again: refused again
+    r.keys.when_screen_shows("Error on Transmit Resend? (<esc> to quit) ").press(ESCAPE);
+    r.keys.when_screen_shows("Hit any key").type("x");
+    const int beeps_before = r.keys.beeps();
+    continue_at_older_erase_wait(r.program, refusing.handle());
+
+    const Screen& asked = r.keys.screen_at_key(0);
+    EXPECT_EQ(cells(asked, 27, 1, 3), " 0 ");  // the write's own result: it failed
+    EXPECT_EQ(cells(asked, 28, 1, 42), "Error on Transmit Resend? (<esc> to quit) ");
+    EXPECT_EQ(r.keys.beeps() - beeps_before, 3);
+    expect_finished(r);
+}
+
+}  // namespace
+}  // namespace zizuvu
