@@ -14,7 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 using namespace testing;
 
-constexpr auto DOWNLOAD_LIMIT = 120s;
+constexpr auto DOWNLOAD_LIMIT = 600s;
 
 struct Bench {
     explicit Bench(const std::vector<std::string>& radio_options)
@@ -114,11 +114,12 @@ TEST_P(OlderDownload, WholeImageWithTheEntrySequenceAndItsPauses) {
         EXPECT_EQ(lines[i].baud, HANDSHAKE_BAUD) << "entry byte " << i;
     }
     // The radio's menu needs its time: half a second after each of the first four,
-    // 50 ms between the characters of the longer code. Only lower bounds: a loaded
-    // machine can only make the pauses longer.
+    // 50 ms between the characters of the longer code. The radio notes a byte when it
+    // reads it, and a busy machine can read one byte late and the next on time, so the
+    // gaps are checked with room for that: a missing pause still shows.
     for (std::size_t i = 1; i < entry.size(); ++i) {
         const auto gap = lines[i].microseconds - lines[i - 1].microseconds;
-        EXPECT_GE(gap, i < 5 ? 490000 : 49000) << "before entry byte " << i;
+        EXPECT_GE(gap, i < 5 ? 400000 : 30000) << "before entry byte " << i;
     }
     EXPECT_EQ(lines.back().baud, download_baud(c.high_speed ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL));
 }
