@@ -25,7 +25,8 @@ void expect_menu_without_finish(RadioRig& r) {
 // Everything the radio received after the program's challenge: the erase request and what followed.
 std::vector<std::uint8_t> after_mode_entry(const std::vector<std::uint8_t>& bytes, int speed_code) {
     std::vector<std::uint8_t> entry = {ENTRY_SERVICE_PAGE};
-    for (char c : mode_command().text()) entry.push_back(static_cast<std::uint8_t>(c));
+    const DownloadCode command = mode_command();
+    for (char c : command.text()) entry.push_back(static_cast<std::uint8_t>(c));
     entry.push_back(static_cast<std::uint8_t>(speed_code));
     const long at = find_bytes(bytes, entry);
     if (at < 0) return {};

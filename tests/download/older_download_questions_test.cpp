@@ -52,8 +52,9 @@ TEST(OlderDownloadQuestions, AddressStallResendsBothBytesWhenNothingCame) {
     const std::uint16_t address = address_of_data_byte(stalled);
     const long first = pair_position(bytes, address);
     ASSERT_GE(first, 0);
-    std::vector<std::uint8_t> twice = pair_of(address);
-    twice.insert(twice.end(), twice.begin(), twice.end());
+    const std::vector<std::uint8_t> pair = pair_of(address);
+    std::vector<std::uint8_t> twice = pair;
+    twice.insert(twice.end(), pair.begin(), pair.end());
     EXPECT_EQ(find_bytes(bytes, twice, first), first);
 }
 

@@ -79,7 +79,8 @@ TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
         pause_ms(200);
         discard_waiting_input(r.program, 0);
     }
-    for (char c : x71_code().text()) {
+    const DownloadCode code = x71_code();
+    for (char c : code.text()) {
         send_byte(r.program, static_cast<std::uint8_t>(c));
         pause_ms(50);
     }

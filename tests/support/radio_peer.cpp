@@ -37,10 +37,15 @@ speed_t speed_code(int baud) {
 
 }  // namespace
 
-std::unique_ptr<RadioProcess> RadioProcess::start(const std::string& dir, const std::vector<std::string>& arguments) {
+std::unique_ptr<RadioProcess> RadioProcess::start(const std::string& dir, const std::vector<std::string>& arguments,
+                                                  bool with_log) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return nullptr;
-    std::vector<std::string> strings = {ZIZUVU_RADIO_EXECUTABLE, "--log", dir + "/radio.log", "--dump", dir + "/radio.hex"};
+    std::vector<std::string> strings = {ZIZUVU_RADIO_EXECUTABLE, "--dump", dir + "/radio.hex"};
+    if (with_log) {
+        strings.push_back("--log");
+        strings.push_back(dir + "/radio.log");
+    }
     strings.insert(strings.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& s : strings) argv.push_back(s.data());

@@ -21,8 +21,10 @@ namespace zizuvu::testing {
 
 class RadioProcess {
 public:
-    // Adds --log, --dump into dir; standard error goes to dir/radio.err.
-    static std::unique_ptr<RadioProcess> start(const std::string& dir, const std::vector<std::string>& arguments);
+    // Adds --log (unless told not to: a benchmark measures the radio without it) and
+    // --dump into dir; standard error goes to dir/radio.err.
+    static std::unique_ptr<RadioProcess> start(const std::string& dir, const std::vector<std::string>& arguments,
+                                               bool with_log = true);
     ~RadioProcess();
     RadioProcess(const RadioProcess&) = delete;
     RadioProcess& operator=(const RadioProcess&) = delete;

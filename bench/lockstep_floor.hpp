@@ -1,0 +1,24 @@
+#pragma once
+// The floor of a lock-step byte exchange over a pseudo-terminal pair on this machine:
+// two processes, nothing but blocking reads and writes, the same bytes as a download
+// exchanges for each data byte.
+//
+//   ExchangeShape          bytes each way per data byte, in order
+//   X72_EXCHANGE, X71_EXCHANGE
+//   lockstep_floor_us      microseconds per data byte, measured now
+
+namespace zizuvu::bench {
+
+struct ExchangeShape {
+    int address_out;  // program to radio
+    int echo_in;      // radio to program
+    int data_out;
+    int answer_in;
+};
+
+inline constexpr ExchangeShape X72_EXCHANGE{3, 2, 2, 1};
+inline constexpr ExchangeShape X71_EXCHANGE{2, 2, 1, 1};
+
+double lockstep_floor_us(const ExchangeShape& shape, int data_bytes);
+
+}  // namespace zizuvu::bench
