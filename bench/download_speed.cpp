@@ -49,7 +49,9 @@ double program_time(const Download& download, bool high_speed, bool pace) {
     program->wait_for_text("End program");
     program->send("\x1b");
     program->wait_exit();
-    return std::strtod(row.c_str() + 15, nullptr);
+    // A time of 100 s or more is widened behind a "%".
+    const std::size_t digits = row.find_first_of("0123456789", 15);
+    return digits == std::string::npos ? -1 : std::strtod(row.c_str() + digits, nullptr);
 }
 
 void idle_while_waiting_for_identification() {

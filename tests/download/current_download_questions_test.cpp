@@ -146,5 +146,30 @@ TEST(CurrentDownloadQuestions, ProgressLineAtTheFourthRecordOfAFreshRun) {
     EXPECT_EQ(r.program.progress_counter, 3);  // records 4, 5 and 6 since
 }
 
+struct StallQuestion {
+    const char* fault_kind;
+    const char* question;
+};
+
+class EscapeAtStallQuestion : public ::testing::TestWithParam<StallQuestion> {};
+
+TEST_P(EscapeAtStallQuestion, EndsThroughTheFinishWithNothingResent) {
+    RadioRig r(radio_with({fault(GetParam().fault_kind, 9)}));
+    start_download(r);
+    r.keys.when_port_silent().type("k");
+    r.keys.when_screen_shows(GetParam().question).press(character_key(ESC));
+    r.keys.when_screen_shows("Hit any key").type("x");
+    download_current_radio(r.program);
+    expect_finished(r);
+    const auto bytes = r.received();
+    const std::vector<std::uint8_t> resync(RESYNC.begin(), RESYNC.end());
+    EXPECT_EQ(find_bytes(bytes, resync), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Questions, EscapeAtStallQuestion,
+                         ::testing::Values(StallQuestion{"no-address-echo", "Waiting for Address Response, Retry?"},
+                                           StallQuestion{"no-acknowledgement", "Waiting for Data  Response, Resend?"}),
+                         [](const auto& test) { return std::string(test.index == 0 ? "Address" : "Acknowledgement"); });
+
 }  // namespace
 }  // namespace zizuvu

@@ -191,5 +191,21 @@ TEST(OlderDownloadQuestions, ProgressLineAtTheEighthRecordAndTheCounterCarriesOv
     EXPECT_EQ(r.program.progress_counter, 1);
 }
 
+TEST(OlderDownloadQuestions, EscapeAtTheAddressQuestionEndsThroughTheFinish) {
+    const long stalled = 3;
+    RadioRig r(radio_with({fault("no-address-echo", stalled)}));
+    older_download(r);
+    r.keys.when_port_silent().type("k");
+    r.keys.when_screen_shows("Waiting for Address Response, Retry?").press(ESCAPE);
+    r.keys.when_screen_shows("Hit any key").type("x");
+    download_older_radio(r.program);
+    expect_finished(r);
+    const auto bytes = r.received();
+    const std::uint16_t address = address_of_data_byte(stalled);
+    const long first = pair_position(bytes, address);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(bytes.size(), static_cast<std::size_t>(first) + 2) << "nothing after the stalled address";
+}
+
 }  // namespace
 }  // namespace zizuvu
