@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench/lockstep_floor.hpp"
-#include "bench/process_usage.hpp"
+#include "tests/support/process_usage.hpp"
 #include "tests/support/download_rig.hpp"
 #include "tests/support/pty_process.hpp"
 
@@ -67,7 +67,7 @@ void idle_while_waiting_for_identification() {
         return;
     }
     program->drain_for(200ms);
-    const double percent = bench::measure_idle(program->pid(), 5000ms);
+    const double percent = testing::measure_idle(program->pid(), 5000ms);
     std::printf("3. waiting 5 s for an identification that never comes: processor %.3f %% of one core (target < 1 %%)\n",
                 percent);
     program->send("x");

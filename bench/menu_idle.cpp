@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bench/process_usage.hpp"
+#include "tests/support/process_usage.hpp"
 #include "tests/support/pty_process.hpp"
 
 int main() {
@@ -13,8 +13,8 @@ int main() {
         std::fprintf(stderr, "the program did not show its menu\n");
         return 1;
     }
-    const double percent = zizuvu::bench::measure_idle(program->pid(), 5000ms);
-    const long kilobytes = zizuvu::bench::resident_kilobytes(program->pid());
+    const double percent = zizuvu::testing::measure_idle(program->pid(), 5000ms);
+    const long kilobytes = zizuvu::testing::resident_kilobytes(program->pid());
     std::printf("menu idle over 5 s: processor %.3f %% of one core (target < 1 %%)\n", percent);
     std::printf("resident memory: %.2f MB (target < 8 MB)\n", static_cast<double>(kilobytes) / 1024.0);
     program->send("\x1b");

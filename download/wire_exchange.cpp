@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/error_indicator.hpp"
 #include "platform/port_io.hpp"
 #include "platform/port_wait.hpp"
 #include "platform/serial_channel.hpp"
@@ -17,9 +18,17 @@ void send_bytes(Program& program, std::span<const std::uint8_t> bytes) {
 }
 
 bool wait_for_answer(Program& program, int min_bytes) {
+    bool told = false;
     for (;;) {
         if (bytes_waiting(program.channels, PORT_CHANNEL) >= min_bytes) return true;
         if (key_waiting(program.console)) return false;
+        // A device that went away (an adapter pulled) would leave the operator
+        // looking at a wait that can never end: its error goes to the status row at
+        // once. Looked for only when something failed, so the exchange pays nothing.
+        if (!told && error_number(program.errors) != 0 && port_gone(find_channel_handle(program.channels, PORT_CHANNEL))) {
+            show_error_indicator(program);
+            told = true;
+        }
         wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes);
     }
 }

@@ -7,7 +7,8 @@
 //
 //   send_byte          one byte through the channel
 //   send_bytes         several bytes through the channel in one write
-//   wait_for_answer    true once min_bytes are waiting, false when a key is waiting first
+//   wait_for_answer    true once min_bytes are waiting, false when a key is waiting first;
+//                      a device that went away is shown on the status row at once
 //   read_direct        count bytes from the handle (already waiting)
 //   write_direct       bytes to the handle; the number written
 

@@ -99,6 +99,10 @@ struct PortStatus {
 // away fails every time, without waiting.
 bool clear_port_errors(OsHandle port, PortStatus& status);
 
+// The device behind the handle went away (a USB adapter pulled, the far end of a
+// pseudo-terminal closed): nothing will ever arrive on it again. Answered at once.
+bool port_gone(OsHandle port);
+
 // For a lock-step exchange: a driver that holds received bytes back to gather more
 // (USB serial adapters do) is asked to pass them on at once. Where the driver has
 // no such mode this does nothing. The previous mode comes back when the port is

@@ -308,6 +308,8 @@ bool set_queue_sizes(OsHandle port, const QueueSizes& sizes) {
     return true;
 }
 
+bool port_gone(OsHandle port) { return usable(port) && port_hung_up(fd_of(port)); }
+
 bool clear_port_errors(OsHandle port, PortStatus& status) {
     if (!usable(port)) return fail_with(EBADF);
     const int fd = fd_of(port);

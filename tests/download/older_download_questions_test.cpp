@@ -2,6 +2,8 @@
 // simulated radio, with what the operator's keys make the program send.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/procedures.hpp"
 #include "platform/serial_channel.hpp"
 #include "platform/text_format.hpp"
@@ -205,6 +207,32 @@ TEST(OlderDownloadQuestions, EscapeAtTheAddressQuestionEndsThroughTheFinish) {
     const long first = pair_position(bytes, address);
     ASSERT_GE(first, 0);
     EXPECT_EQ(bytes.size(), static_cast<std::size_t>(first) + 2) << "nothing after the stalled address";
+}
+
+TEST(OlderDownloadQuestions, BytesOtherThanTheEraseReportAreDroppedInTheEraseWait) {
+    PtyPair radio;
+    ASSERT_TRUE(radio.ok());
+    ScopedEnvironment com1("ZIZUVU_COM1", radio.port_path());
+    ProgramRig rig;
+    rig.keys.type_line("N").type_line("");
+    rig.keys.when_screen_shows("Starting Download").press(ESCAPE);  // interrupts the first address wait
+    rig.keys.when_screen_shows("Hit any key").type("x");
+    std::string before_report;
+    std::string after_report;
+    std::thread radio_side([&] {
+        radio.receive(5, std::chrono::seconds(10));  // the entry sequence and the one-character code
+        radio.send(std::string("\x00\x55\xAA\xFE", 4));
+        before_report = radio.receive(1, std::chrono::milliseconds(300));
+        radio.send("\xFF");
+        after_report = radio.receive(2, std::chrono::seconds(10));
+    });
+    download_older_radio(rig.program);
+    radio_side.join();
+    EXPECT_EQ(before_report, "") << "the program went on before the erase was reported";
+    EXPECT_EQ(after_report.size(), 2U) << "the first address pair follows the report";
+    // The garbage went unnoticed: the transfer started only on the report, at its row.
+    EXPECT_EQ(rig.row(9).substr(0, 17), "Starting Download");
+    EXPECT_EQ(rig.row(29).substr(0, 16), "Program Time is ");
 }
 
 }  // namespace

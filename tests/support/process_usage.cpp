@@ -1,4 +1,4 @@
-#include "bench/process_usage.hpp"
+#include "tests/support/process_usage.hpp"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-namespace zizuvu::bench {
+namespace zizuvu::testing {
 
 double processor_seconds(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -41,4 +41,4 @@ double measure_idle(pid_t pid, std::chrono::milliseconds period) {
     return 100.0 * used / wall;
 }
 
-}  // namespace zizuvu::bench
+}  // namespace zizuvu::testing

@@ -9,10 +9,10 @@
 
 #include <chrono>
 
-namespace zizuvu::bench {
+namespace zizuvu::testing {
 
 double processor_seconds(pid_t pid);
 long resident_kilobytes(pid_t pid);
 double measure_idle(pid_t pid, std::chrono::milliseconds period);
 
-}  // namespace zizuvu::bench
+}  // namespace zizuvu::testing

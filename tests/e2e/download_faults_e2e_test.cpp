@@ -1,0 +1,200 @@
+// Downloads under faults, end to end: the radio's device going away (as a pulled USB
+// adapter), termination signals in the middle of programming, and a second program on
+// a port in use. Nothing may crash, hang or spin; the operator is told, and gets back
+// to the menu with the usual keys; the port is let go.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "tests/support/download_rig.hpp"
+#include "tests/support/process_usage.hpp"
+#include "tests/support/pty_process.hpp"
+
+namespace zizuvu {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace testing;
+
+constexpr auto DOWNLOAD_LIMIT = 600s;
+
+// Open descriptors of a process on a device, by the device's path.
+int descriptors_on(pid_t pid, const std::string& device) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (!error && target.rfind(device, 0) == 0) ++count;
+    }
+    return count;
+}
+
+// A process blocked in a wait uses next to no processor; one that spins uses a core.
+// The bound is far from both, so a busy machine cannot make it flaky.
+void expect_no_spin(pid_t pid) {
+    const double before = processor_seconds(pid);
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_LT(processor_seconds(pid) - before, 0.3) << "the program spins while it waits";
+}
+
+std::string indicator(const TerminalScreen& screen) { return screen.row_text(51).substr(64, 12); }
+
+struct Bench {
+    explicit Bench(std::vector<std::string> radio_options, bool through_link = false) {
+        if (through_link) {
+            link = dir.file("com1");
+            radio_options.insert(radio_options.end(), {"--link", link, "--reappear-after", "300"});
+        }
+        radio = RadioProcess::start(dir.path(), radio_options);
+        program = PtyProcess::start({ZIZUVU_EXECUTABLE}, {"ZIZUVU_COM1=" + (through_link ? link : radio->path())});
+    }
+    void answer(const std::string& menu_key, const std::string& answers) {
+        ASSERT_TRUE(program->wait_for_text("End program"));
+        program->send(menu_key);
+        program->drain_for(150ms);
+        program->send(answers);
+    }
+    // The radio's device goes away; the status row tells the operator at once.
+    void pull_the_adapter() {
+        radio->signal(SIGUSR2);
+        ASSERT_TRUE(program->wait_until([](const TerminalScreen& s) { return indicator(s).substr(0, 3) == "  1"; }, 10s))
+            << program->screen().dump();
+        EXPECT_NE(indicator(program->screen()).substr(4, 3), "  0");
+        EXPECT_EQ(program->screen().cell(51, 65).attribute, 0x1E);
+        EXPECT_GE(program->screen().bells(), 1);
+    }
+    void back_at_menu_without(const std::string& device) {
+        ASSERT_TRUE(program->wait_for_text("<esc>    End program")) << program->screen().dump();
+        EXPECT_EQ(descriptors_on(program->pid(), device), 0) << "the port is still held";
+    }
+    void end() {
+        program->send("\x1b");
+        const auto status = program->wait_exit();
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFEXITED(*status));
+        EXPECT_EQ(WEXITSTATUS(*status), 0);
+    }
+
+    TempDir dir;
+    std::string link;
+    std::unique_ptr<RadioProcess> radio;
+    std::unique_ptr<PtyProcess> program;
+};
+
+TEST(DeviceGone, WhileWaitingForTheIdentification) {
+    Bench b({"--fault", "silent-identification"});
+    const std::string device = b.radio->path();
+    b.answer("1", "Y\r\r");
+    ASSERT_TRUE(b.program->wait_for_text("Waiting for Radio ID"));
+    b.pull_the_adapter();
+    expect_no_spin(b.program->pid());
+    b.program->send("x");
+    b.back_at_menu_without(device);
+    b.end();
+}
+
+TEST(DeviceGone, InTheEraseWaitOfEitherDownload) {
+    for (const char* menu_key : {"1", "0"}) {
+        Bench b({"--erase-ms", "600000"});
+        const std::string device = b.radio->path();
+        b.answer(menu_key, "Y\r\r");
+        ASSERT_TRUE(b.program->wait_for_text("Waiting for erase", 20s)) << b.program->screen().dump();
+        b.pull_the_adapter();
+        expect_no_spin(b.program->pid());
+        if (std::string(menu_key) == "1") {
+            b.program->send("x");  // the newer download's erase wait leaves on Escape alone
+            b.program->drain_for(300ms);
+            EXPECT_FALSE(b.program->screen().shows("End program"));
+            b.program->send("\x1b");
+        } else {
+            b.program->send("x");
+        }
+        b.back_at_menu_without(device);
+        b.end();
+    }
+}
+
+TEST(DeviceGone, InTheMiddleOfProgrammingThenARetryOnTheReturnedAdapterCompletesTheImage) {
+    Bench b({"--erase-ms", "50"}, true);
+    const std::string device = b.radio->path();
+    b.answer("1", "Y\rY\r");
+    ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT));
+    b.pull_the_adapter();
+    expect_no_spin(b.program->pid());
+    b.program->send("x");
+    ASSERT_TRUE(b.program->wait_until([](const TerminalScreen& s) { return s.shows("Retry?") || s.shows("Resend?"); }, 10s))
+        << b.program->screen().dump();
+    b.program->send("\x1b");
+    ASSERT_TRUE(b.program->wait_for_text("Hit any key to return to main menu"));
+    b.program->send("k");
+    b.back_at_menu_without(device);
+
+    // The adapter is back (a new device at the same link): the retry programs everything.
+    ASSERT_FALSE(b.radio->next_path(10s).empty());
+    b.program->send("4");
+    b.program->drain_for(150ms);
+    b.program->send("Y\r");
+    ASSERT_TRUE(b.program->wait_for_text("Hit any key to return to main menu", DOWNLOAD_LIMIT));
+    b.program->send("k");
+    ASSERT_TRUE(b.program->wait_for_text("End program"));
+    b.end();
+    b.radio->stop();
+    EXPECT_EQ(dumped_memory(b.radio->dump()), image_memory());
+}
+
+class SignalDuringProgramming : public ::testing::TestWithParam<int> {};
+
+TEST_P(SignalDuringProgramming, RestoresTheTerminalAndLetsThePortGo) {
+    Bench b({"--erase-ms", "50"});
+    const std::string mode_before = b.program->terminal_mode();
+    b.answer("1", "Y\r\r");
+    ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT));
+    b.program->signal(GetParam());
+    const auto status = b.program->wait_exit(30s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFSIGNALED(*status));
+    EXPECT_EQ(WTERMSIG(*status), GetParam());
+    EXPECT_EQ(b.program->terminal_mode(), mode_before);
+    EXPECT_FALSE(b.program->screen().alternate_screen());
+    EXPECT_TRUE(b.program->screen().cursor_visible());
+    // Another program can take the port at once.
+    const int fd = open(b.radio->path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    close(fd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringProgramming, ::testing::Values(SIGTERM, SIGHUP),
+                         [](const auto& test) { return std::string(test.param == SIGTERM ? "Terminate" : "HangUp"); });
+
+TEST(PortInUse, ASecondProgramIsToldSeventyAndTheFirstGoesOn) {
+    Bench first({"--erase-ms", "5000"});
+    first.answer("1", "Y\r\r");
+    ASSERT_TRUE(first.program->wait_for_text("Waiting for erase", 20s));
+
+    auto second = PtyProcess::start({ZIZUVU_EXECUTABLE}, {"ZIZUVU_COM1=" + first.radio->path()});
+    ASSERT_TRUE(second->wait_for_text("End program"));
+    second->send("1");
+    second->drain_for(150ms);
+    second->send("Y\r\r");
+    ASSERT_TRUE(second->wait_for_text("Can't Open Com Port"));
+    EXPECT_EQ(indicator(second->screen()), "  1  70   0 ");
+    ASSERT_TRUE(second->wait_for_text("<esc>    End program"));
+    second->send("\x1b");
+    ASSERT_TRUE(second->wait_exit().has_value());
+
+    ASSERT_TRUE(first.program->wait_for_text("Hit any key to return to main menu", DOWNLOAD_LIMIT));
+    EXPECT_EQ(indicator(first.program->screen()), std::string(12, ' ')) << "nothing went wrong in the first";
+    first.program->send("k");
+    first.end();
+    first.radio->stop();
+    EXPECT_EQ(dumped_memory(first.radio->dump()), image_memory());
+}
+
+}  // namespace
+}  // namespace zizuvu
