@@ -4,8 +4,10 @@
 // by a test.
 //
 //   PortSettings   the port every procedure opens and the terminal's speed
+//   TRANSMIT_QUEUE_SIZE
 //   Program        the run-wide state, with the channel table of the serial port
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +24,8 @@ struct PortSettings {
     std::int32_t baud_rate = 19200;  // used by the setup terminal only
 };
 
+inline constexpr std::size_t TRANSMIT_QUEUE_SIZE = 1024;
+
 struct Program {
     explicit Program(Console& program_console) : console(program_console) {}
 
@@ -33,6 +37,9 @@ struct Program {
     RandomState random;
     RecordBuffer record_buffer;  // the image record being sent, refilled by every fetch
     ChannelTable channels{errors};  // the serial port; every procedure closes what it opened
+    // The setup terminal's keys on their way to the radio: the storage is the run's,
+    // the ring over it starts empty with every terminal.
+    std::array<std::uint8_t, TRANSMIT_QUEUE_SIZE> transmit_queue{};
 };
 
 }  // namespace zizuvu

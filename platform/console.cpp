@@ -6,10 +6,18 @@ namespace {
 // Busy loops (a download between records, the terminal receiving) show their
 // progress at this pace; every blocking wait shows everything first.
 constexpr auto PRESENT_INTERVAL = std::chrono::milliseconds(20);
+// A key typed while the terminal receives at full speed is seen within this time;
+// no operator can tell, and the loop does not spend a system call on every byte.
+constexpr auto KEY_READ_INTERVAL = std::chrono::microseconds(500);
 
 void take_input(Console& console) {
-    console.io.read_keys(console.keys);
-    if (std::chrono::steady_clock::now() - console.last_present >= PRESENT_INTERVAL) present_now(console);
+    const auto now = std::chrono::steady_clock::now();
+    if (console.waited || now >= console.next_key_read) {
+        console.io.read_keys(console.keys);
+        console.waited = false;
+        console.next_key_read = now + KEY_READ_INTERVAL;
+    }
+    if (now - console.last_present >= PRESENT_INTERVAL) present_now(console);
 }
 
 void step_back_one_cell(Screen& screen) {
@@ -52,6 +60,7 @@ bool key_waiting(Console& console) {
 void wait_for_input(Console& console, OsHandle port) {
     present_now(console);
     console.io.wait_for_input(port);
+    console.waited = true;
 }
 
 void wait_for_key(Console& console) {

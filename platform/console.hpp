@@ -32,6 +32,7 @@ class KeyQueue {
 public:
     bool empty() const { return count_ == 0; }
     std::size_t size() const { return count_; }
+    std::size_t room() const { return CAPACITY - count_; }
     // A full queue keeps the keys it has: the newest one is lost, never an older one.
     bool push(KeyText key);
     KeyText pop();
@@ -65,6 +66,11 @@ struct Console {
     Screen screen{80, 25};
     KeyQueue keys;
     std::chrono::steady_clock::time_point last_present{};
+    // Asking the device for keys costs system calls; a loop that polls once per
+    // received byte asks it at most once per KEY_READ_INTERVAL, and always right
+    // after a wait, which is when keys are known to be there.
+    std::chrono::steady_clock::time_point next_key_read{};
+    bool waited = true;
 };
 
 inline constexpr std::size_t READ_LINE_LIMIT = 128;

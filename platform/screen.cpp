@@ -20,12 +20,34 @@ void mark_rows(Screen& screen, int first, int last) {
     for (int r = std::max(first, 0); r <= last && r < screen.height; ++r) screen.row_changed[static_cast<std::size_t>(r)] = 1;
 }
 
+// Whole rows are one block of cells: a vertical scroll of full-width rows is one
+// block move, which keeps the terminal's scrolling cheap when the radio talks fast.
+void move_whole_rows(Screen& screen, int top, int bottom, int count, ScrollDirection direction) {
+    const Cell fill = blank(screen);
+    const int rows = bottom - top + 1;
+    const int moved = std::max(rows - count, 0);
+    const std::ptrdiff_t width = screen.width;
+    Cell* first = row_start(screen, top);
+    if (direction == ScrollDirection::up) {
+        std::copy(first + count * width, first + rows * width, first);
+        std::fill(first + moved * width, first + rows * width, fill);
+    } else {
+        std::copy_backward(first, first + moved * width, first + rows * width);
+        std::fill(first, first + (rows - moved) * width, fill);
+    }
+    mark_rows(screen, top, bottom);
+}
+
 // Moves rows [top, bottom] and columns [left, right] (0-based, inclusive) by count
 // cells in one direction, blanking what is left behind.
 void move_rectangle(Screen& screen, int top, int left, int bottom, int right, int count,
                     ScrollDirection direction) {
-    const Cell fill = blank(screen);
     const int rows = bottom - top + 1;
+    const bool vertical = direction == ScrollDirection::up || direction == ScrollDirection::down;
+    if (vertical && left == 0 && right == screen.width - 1) {
+        return move_whole_rows(screen, top, bottom, std::min(count, rows), direction);
+    }
+    const Cell fill = blank(screen);
     const int columns = right - left + 1;
     auto at = [&](int r, int c) -> Cell& { return row_start(screen, r)[c]; };
     switch (direction) {

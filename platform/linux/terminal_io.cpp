@@ -154,11 +154,14 @@ void UnixTerminal::suspend() {
 void UnixTerminal::read_keys(KeyQueue& keys) {
     handle_signals();
     const auto now = KeyDecoder::Clock::now();
+    // Each byte fed makes at most one key and the expiry one more: read no more than
+    // the queue can take, so that pasted text waits in the terminal instead of being lost.
+    const std::size_t room = keys.room();
     pollfd in{input_fd_, POLLIN, 0};
-    if (!lost_ && poll(&in, 1, 0) > 0) {
+    if (!lost_ && room > 1 && poll(&in, 1, 0) > 0) {
         if ((in.revents & POLLIN) != 0) {
             std::uint8_t bytes[256];
-            const ssize_t got = read(input_fd_, bytes, sizeof bytes);
+            const ssize_t got = read(input_fd_, bytes, std::min(sizeof bytes, room - 1));
             if (got > 0) {
                 for (ssize_t i = 0; i < got; ++i) decoder_.feed(bytes[i], now, keys);
             } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {

@@ -1,0 +1,75 @@
+#include "terminal/terminal_link.hpp"
+
+#include "app/error_indicator.hpp"
+#include "platform/port_io.hpp"
+#include "platform/serial_channel.hpp"
+
+namespace zizuvu {
+namespace {
+
+struct LinkSetting {
+    int code;
+    std::int32_t value;
+};
+
+// The download link's sequence with the terminal's own speed and a smaller receive
+// queue. Data bits first: they rewrite the stop bits and the parity. DTR handshake
+// off and then DTR line on leaves DTR raised until the port is closed.
+void apply_terminal_settings(Program& program) {
+    const LinkSetting settings[] = {
+        {OPTION_BAUD_RATE, program.port_settings.baud_rate},
+        {OPTION_DATA_BITS, 8},
+        {OPTION_PARITY_CHECK, 0},
+        {OPTION_STOP_BITS, ONESTOPBIT},
+        {OPTION_TRANSMIT_QUEUE, 1024},
+        {OPTION_RECEIVE_QUEUE, 1024},
+        {OPTION_CTS_FLOW, 0},
+        {OPTION_DSR_FLOW, 0},
+        {OPTION_DSR_SENSITIVITY, 0},
+        {OPTION_DTR_HANDSHAKE, 0},
+        {OPTION_DTR_LINE, 1},
+    };
+    for (const LinkSetting& setting : settings) {
+        set_port_option(program.channels, PORT_CHANNEL, setting.code, setting.value);
+    }
+}
+
+// A write ends after 100 ms whether or not all of it went out, so the writer never
+// hangs on a line that does not take bytes. The read time-outs stay as they are:
+// the terminal reads only bytes already waiting.
+void limit_write_time(OsHandle port) {
+    PortTimeouts timeouts;
+    get_port_timeouts(port, timeouts);
+    timeouts.write_total_multiplier = 0;
+    timeouts.write_total_constant = TERMINAL_WRITE_TIMEOUT_MS;
+    set_port_timeouts(port, timeouts);
+}
+
+}  // namespace
+
+void open_terminal_port(Program& program, TerminalLink& link) {
+    open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
+    show_pending_error(program);
+    apply_terminal_settings(program);
+    link.port_handle = channel_handle(program.channels, PORT_CHANNEL);
+    limit_write_time(link.port_handle);
+}
+
+void close_terminal_port(Program& program, TerminalLink& link) {
+    close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    link.port_handle = NO_OS_HANDLE;
+    show_pending_error(program);
+}
+
+void open_terminal_link(Program& program, TerminalLink& link) {
+    open_terminal_port(program, link);
+    reset_queue(link.queue);
+    start_transmit_writer(link.writer, link.queue, link.port_handle);
+}
+
+void close_terminal_link(Program& program, TerminalLink& link) {
+    stop_transmit_writer(link.writer, link.queue);
+    close_terminal_port(program, link);
+}
+
+}  // namespace zizuvu

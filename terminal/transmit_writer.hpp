@@ -1,0 +1,29 @@
+#pragma once
+// The terminal's background sender: a thread that drains the transmit queue to
+// the port, so that the main thread never waits on the line.
+//
+//   TransmitWriter          the thread
+//   start_transmit_writer   start it on a queue and a port handle
+//   stop_transmit_writer    stop it and wait until it has ended (unsent bytes are dropped)
+//
+// The writer wakes as soon as a key is queued and sleeps while nothing is; a write
+// that sends nothing is tried again after 1 ms until the stop. It touches neither
+// the console nor the error state: those belong to the main thread. A write under
+// way when the stop comes ends by the port's write time-out, so the stop waits for
+// at most that long.
+
+#include <thread>
+
+#include "platform/os_handle.hpp"
+#include "terminal/transmit_queue.hpp"
+
+namespace zizuvu {
+
+struct TransmitWriter {
+    std::thread thread;
+};
+
+void start_transmit_writer(TransmitWriter& writer, TransmitQueue& queue, OsHandle port);
+void stop_transmit_writer(TransmitWriter& writer, TransmitQueue& queue);
+
+}  // namespace zizuvu
