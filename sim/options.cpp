@@ -46,6 +46,8 @@ std::optional<RadioOptions> parse_options(int argc, const char* const* argv, std
             options.dump = value;
         } else if (option == "--log") {
             options.log = value;
+        } else if (option == "--inject") {
+            options.inject = value;
         } else if (option == "--serial-number" && number_in(value, 0, 0xFFFFFF, number)) {
             options.settings.serial_number = static_cast<std::uint32_t>(number);
         } else if (option == "--generation" && generation_named(value, options.settings.generation)) {
@@ -117,6 +119,10 @@ std::string help_text() {
                "                         starting with # say what the radio did\n"
                "  --reappear-after MS    after SIGUSR2 has taken the line away, offer a new\n"
                "                         pseudo-terminal MS ms later (new path printed, link moved)\n"
+               "  --inject PATH          make PATH a named pipe: whatever is written into it the\n"
+               "                         radio sends on the line as it is, as its own output (to\n"
+               "                         see what the program makes of control bytes, escape\n"
+               "                         sequences or a flood of text)\n"
                "  --help                 this text\n"
                "\n") +
            FAULT_HELP +

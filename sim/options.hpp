@@ -17,6 +17,7 @@ struct RadioOptions {
     std::string link;
     std::string dump;
     std::string log;
+    std::string inject;
     bool pace = false;
     int reappear_after_ms = -1;  // -1: stays away until SIGUSR2 again
     bool help = false;

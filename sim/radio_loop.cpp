@@ -12,6 +12,7 @@
 #include <deque>
 #include <fstream>
 
+#include "sim/injection.hpp"
 #include "sim/radio_pty.hpp"
 #include "sim/wire_log.hpp"
 
@@ -32,6 +33,7 @@ struct RadioRun {
     const RadioOptions& options;
     Radio radio;
     RadioPty pty;
+    Injection injection;
     Pacer pacer;
     WireLog log;
     std::deque<QueuedByte> writing;  // due, not yet taken by the pseudo-terminal
@@ -57,6 +59,16 @@ void queue_outbox(RadioRun& run, const LineState& line) {
     if (run.radio.outbox.empty()) return;
     if (!run.away) queue_answer(run.pacer, run.radio.outbox, line.now_ns, line.baud);
     run.radio.outbox.clear();
+}
+
+void send_injected(RadioRun& run) {
+    const std::string bytes = take_injected(run.injection);
+    if (bytes.empty() || run.away) return;
+    const std::int64_t now = monotonic_ns();
+    send(run.radio, bytes);
+    note(run.radio, "injected " + std::to_string(bytes.size()) + " bytes");
+    pass_on_notes(run, now);
+    queue_outbox(run, line_now(run, now));
 }
 
 void write_due(RadioRun& run, std::int64_t now) {
@@ -196,14 +208,16 @@ void serve(RadioRun& run) {
         const std::int64_t paced = next_due(run.pacer);
         const std::int64_t deadline = std::min(
             {radio_deadline(run.radio), paced == NO_DEADLINE ? paced : paced - PACING_SPIN_NS, run.reappear_at_ns});
-        pollfd fds[2] = {{run.signals, POLLIN, 0}, {run.pty.master, POLLIN, 0}};
-        if (!run.writing.empty()) fds[1].events |= POLLOUT;
-        const nfds_t count = run.away ? 1 : 2;
+        // A descriptor of -1 (no injection pipe) is passed over by ppoll.
+        pollfd fds[3] = {{run.signals, POLLIN, 0}, {run.injection.fd, POLLIN, 0}, {run.pty.master, POLLIN, 0}};
+        if (!run.writing.empty()) fds[2].events |= POLLOUT;
+        const nfds_t count = run.away ? 2 : 3;
         const timespec timeout = wait_until(deadline, now);
         if (ppoll(fds, count, deadline == NO_DEADLINE ? nullptr : &timeout, nullptr) < 0 && errno != EINTR) break;
         if (fds[0].revents & POLLIN) take_signals(run);
         if (run.ending) break;
-        if (!run.away && (fds[1].revents & POLLIN)) read_line(run);
+        if (!run.away && (fds[2].revents & POLLIN)) read_line(run);
+        if (fds[1].revents & POLLIN) send_injected(run);
         now = monotonic_ns();
         if (run.away && now >= run.reappear_at_ns && !come_up(run)) break;
         if (now >= radio_deadline(run.radio)) {
@@ -230,12 +244,21 @@ int run_radio(const RadioOptions& options) {
         std::fprintf(stderr, "zizuvu-radio: cannot watch its signals\n");
         return 1;
     }
-    if (!come_up(run)) return 1;
+    std::string why_not;
+    if (!options.inject.empty() && !open_injection(run.injection, options.inject, why_not)) {
+        std::fprintf(stderr, "zizuvu-radio: %s\n", why_not.c_str());
+        return 1;
+    }
+    if (!come_up(run)) {
+        close_injection(run.injection);
+        return 1;
+    }
     serve(run);
     pass_on_notes(run, monotonic_ns());
     dump_and_summarise(run);
     if (!run.away && !options.link.empty()) unpublish_link(options.link, run.pty.path);
     close_radio_pty(run.pty);
+    close_injection(run.injection);
     close_wire_log(run.log);
     return 0;
 }

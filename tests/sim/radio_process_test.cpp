@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "download/radio_codes.hpp"
 #include "download/radio_protocol.hpp"
@@ -104,7 +105,7 @@ TEST(RadioExecutable, HelpSaysEverythingAndBadOptionsAreRefused) {
     const auto help = testing::run_command({ZIZUVU_RADIO_EXECUTABLE, "--help"});
     EXPECT_EQ(help.exit_code, 0);
     for (const char* word : {"--link", "--serial-number", "--generation", "--erase-ms", "--resync-timeout", "--pace",
-                             "--fault", "--dump", "--log", "--reappear-after", "SIGUSR1", "SIGUSR2", "SIGTERM",
+                             "--fault", "--dump", "--log", "--reappear-after", "--inject", "SIGUSR1", "SIGUSR2", "SIGTERM",
                              "no-address-echo@N", "half-address-echo@N", "wrong-address-echo@N", "no-acknowledgement@N",
                              "wrong-acknowledgement@N", "no-data-echo@N", "wrong-data-echo@N", "stall@N", "noise@N",
                              "silent-identification", "identification-lead=", "erase-reply="}) {
@@ -117,6 +118,31 @@ TEST(RadioExecutable, HelpSaysEverythingAndBadOptionsAreRefused) {
         EXPECT_EQ(refused.exit_code, 2) << bad[1];
         EXPECT_NE(refused.err.find("zizuvu-radio: "), std::string::npos);
     }
+}
+
+TEST(RadioExecutable, InjectedBytesGoOutAsTheyAreAndThePipeIsRemovedAtTheEnd) {
+    TempDir dir;
+    const std::string pipe = dir.file("inject");
+    auto radio = RadioProcess::start(dir.path(), {"--inject", pipe});
+    ASSERT_NE(radio, nullptr);
+    SerialPeer peer(radio->path());
+    static constexpr char hostile[] = "\x1b]0;title\x07\x1b" "c\n\x00\xff" "end";
+    const std::string bytes(hostile, sizeof hostile - 1);
+    {
+        std::ofstream out(pipe, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    // The pipe has no end while the radio lives: a second writer is heard as well.
+    {
+        std::ofstream out(pipe, std::ios::binary);
+        out << "more";
+    }
+    EXPECT_EQ(peer.read(bytes.size() + 4, 5s), bytes + "more");
+    ASSERT_EQ(radio->stop(), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(pipe)));
+    int sent = 0;
+    for (const auto& line : testing::read_wire_log(radio->log_path())) sent += !line.note && line.sent ? 1 : 0;
+    EXPECT_EQ(sent, static_cast<int>(bytes.size() + 4));
 }
 
 TEST(RadioExecutable, SetupMenuAtWhateverSpeedTheLineIsSet) {

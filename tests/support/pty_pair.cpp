@@ -55,6 +55,15 @@ termios PtyPair::far_end_mode() const {
 
 void PtyPair::set_far_end_mode(const termios& mode) { tcsetattr(master_, TCSANOW, &mode); }
 
+void PtyPair::hold_port_output() {
+    termios mode = far_end_mode();
+    mode.c_iflag |= IXON;
+    set_far_end_mode(mode);
+    send("\x13");
+}
+
+void PtyPair::release_port_output() { send("\x11"); }
+
 void PtyPair::hang_up() {
     if (master_ >= 0) close(master_);
     master_ = -1;

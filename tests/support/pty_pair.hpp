@@ -8,6 +8,9 @@
 //   send / receive     bytes from and to the radio's side
 //   far_end_mode / set_far_end_mode   the port's settings, read or put in place from outside
 //   hang_up            the far end goes away
+//   hold_port_output / release_port_output   the line stops / starts taking what the
+//                      port writes, as flow control holds a real line (the port made
+//                      to obey XON/XOFF, then sent XOFF or XON)
 //   ScopedEnvironment  an environment variable set for one test, put back after it
 
 #include <termios.h>
@@ -36,6 +39,8 @@ public:
     termios far_end_mode() const;
     void set_far_end_mode(const termios& mode);
     void hang_up();
+    void hold_port_output();
+    void release_port_output();
 
 private:
     int master_ = -1;
