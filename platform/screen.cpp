@@ -9,6 +9,7 @@ namespace {
 
 constexpr int MAX_DIMENSION = 512;
 constexpr int PRINT_ZONE_WIDTH = 14;
+constexpr std::size_t MAX_ROW_SCROLLS = 64;
 
 Cell blank(const Screen& screen) { return Cell{' ', current_attribute(screen)}; }
 
@@ -18,6 +19,23 @@ Cell* row_start(Screen& screen, int row) {
 
 void mark_rows(Screen& screen, int first, int last) {
     for (int r = std::max(first, 0); r <= last && r < screen.height; ++r) screen.row_changed[static_cast<std::size_t>(r)] = 1;
+}
+
+void note_row_scroll(Screen& screen, int top, int bottom, int lines) {
+    if (screen.row_scrolls_dropped) return;
+    if (!screen.row_scrolls.empty()) {
+        RowScroll& last = screen.row_scrolls.back();
+        if (last.top == top && last.bottom == bottom && (last.lines > 0) == (lines > 0)) {
+            last.lines += lines;
+            return;
+        }
+    }
+    if (screen.row_scrolls.size() == MAX_ROW_SCROLLS) {
+        screen.row_scrolls.clear();
+        screen.row_scrolls_dropped = true;
+        return;
+    }
+    screen.row_scrolls.push_back(RowScroll{top, bottom, lines});
 }
 
 // Whole rows are one block of cells: a vertical scroll of full-width rows is one
@@ -36,6 +54,7 @@ void move_whole_rows(Screen& screen, int top, int bottom, int count, ScrollDirec
         std::fill(first, first + (rows - moved) * width, fill);
     }
     mark_rows(screen, top, bottom);
+    note_row_scroll(screen, top, bottom, direction == ScrollDirection::up ? count : -count);
 }
 
 // Moves rows [top, bottom] and columns [left, right] (0-based, inclusive) by count
@@ -108,6 +127,7 @@ void set_screen_size(Screen& screen, int columns, int rows) {
     screen.pending_scroll = false;
     screen.row_changed.assign(static_cast<std::size_t>(rows), 1);
     screen.geometry_changed = true;
+    screen.row_scrolls.clear();
 }
 
 void clear_screen(Screen& screen) {

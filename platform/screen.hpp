@@ -33,6 +33,14 @@ struct Cell {
 
 enum class ScrollDirection { up, down, left, right };
 
+// A scroll of whole rows (0-based, inclusive; lines above 0 move up, below 0 down), as
+// a renderer can have the terminal do it instead of drawing the moved rows again.
+struct RowScroll {
+    int top = 0;
+    int bottom = 0;
+    int lines = 0;
+};
+
 struct Screen {
     explicit Screen(int columns = 80, int rows = 25);
 
@@ -51,6 +59,10 @@ struct Screen {
     // geometry changed (everything must be drawn again).
     std::vector<std::uint8_t> row_changed;
     bool geometry_changed = true;
+    // Scrolls of whole rows since the renderer last looked, in order. When more pile
+    // up than it would care to replay, they are dropped and the rows drawn instead.
+    std::vector<RowScroll> row_scrolls;
+    bool row_scrolls_dropped = false;
 };
 
 void set_screen_size(Screen& screen, int columns, int rows);

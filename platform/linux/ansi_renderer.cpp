@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 
 #include "platform/linux/cp437.hpp"
 
@@ -41,6 +42,7 @@ void AnsiRenderer::resize(TerminalSize size) {
     size_.rows = std::max(size.rows, 1);
     size_.columns = std::max(size.columns, 1);
     shown_.assign(static_cast<std::size_t>(size_.rows) * static_cast<std::size_t>(size_.columns), Cell{});
+    stale_rows_.assign(static_cast<std::size_t>(size_.rows), 0);
     invalidate();
 }
 
@@ -90,6 +92,55 @@ void AnsiRenderer::move_to(std::string& out, int row, int column) {
     at_column_ = column;
 }
 
+void AnsiRenderer::shift_shown_rows(const RowScroll& scroll) {
+    const auto width = static_cast<std::ptrdiff_t>(size_.columns);
+    const int height = scroll.bottom - scroll.top + 1;
+    const int lines = std::abs(scroll.lines);
+    Cell* first = shown_.data() + scroll.top * width;
+    if (scroll.lines > 0) {
+        std::copy(first + lines * width, first + height * width, first);
+    } else {
+        std::copy_backward(first, first + (height - lines) * width, first + height * width);
+    }
+    // What the terminal put in the freed rows (blanks in some background) is not
+    // worth guessing: they are drawn whole.
+    const int freed_top = scroll.lines > 0 ? scroll.bottom - lines + 1 : scroll.top;
+    for (int r = freed_top; r < freed_top + lines; ++r) stale_rows_[static_cast<std::size_t>(r)] = 1;
+}
+
+void AnsiRenderer::replay_row_scrolls(const Screen& screen, std::string& out) {
+    bool region_set = false;
+    for (const RowScroll& scroll : screen.row_scrolls) {
+        const int height = scroll.bottom - scroll.top + 1;
+        if (std::abs(scroll.lines) >= height) {
+            // Everything in it is new: nothing to move, every row drawn.
+            for (int r = scroll.top; r <= scroll.bottom; ++r) stale_rows_[static_cast<std::size_t>(r)] = 1;
+            continue;
+        }
+        if (!region_set) {
+            // The lines the terminal brings in take the current background; keep it
+            // the default one, as in the columns beyond the model that are never drawn.
+            out += "\x1b[0m";
+            sgr_ = -1;
+        }
+        out += "\x1b[";
+        append_number(out, scroll.top + 1);
+        out.push_back(';');
+        append_number(out, scroll.bottom + 1);
+        out.push_back('r');
+        region_set = true;
+        at_row_ = at_column_ = -1;  // setting the region moves the cursor home
+        // Index at the region's bottom moves it up a line, reverse index at its top down.
+        move_to(out, scroll.lines > 0 ? scroll.bottom : scroll.top, 0);
+        for (int i = 0; i < std::abs(scroll.lines); ++i) out += scroll.lines > 0 ? "\x1b" "D" : "\x1b" "M";
+        shift_shown_rows(scroll);
+    }
+    if (region_set) {
+        out += "\x1b[r";
+        at_row_ = at_column_ = -1;
+    }
+}
+
 void AnsiRenderer::render(Screen& screen, std::string& out) {
     const View view = view_for(screen);
     const bool full = !shown_valid_ || screen.geometry_changed || view.top != view_.top || view.left != view_.left;
@@ -106,16 +157,25 @@ void AnsiRenderer::render(Screen& screen, std::string& out) {
         out += "\x1b[0m\x1b[2J";
         sgr_ = -1;
         at_row_ = at_column_ = -1;
+        std::fill(stale_rows_.begin(), stale_rows_.end(), std::uint8_t{0});
+    } else if (!screen.row_scrolls.empty() && size_.rows >= screen.height && size_.columns >= screen.width) {
+        // Model rows are terminal rows: the model's scrolls can be the terminal's.
+        begin_drawing();
+        replay_row_scrolls(screen, out);
     }
+    screen.row_scrolls.clear();
+    screen.row_scrolls_dropped = false;
     const int columns = std::min(size_.columns, screen.width - view.left);
     for (int t = 0; t < size_.rows; ++t) {
         const int m = model_row_of(screen, view, t);
         if (m < 0 || m >= screen.height) continue;
-        if (!full && screen.row_changed[static_cast<std::size_t>(m)] == 0) continue;
+        const bool whole = full || stale_rows_[static_cast<std::size_t>(t)] != 0;
+        stale_rows_[static_cast<std::size_t>(t)] = 0;
+        if (!whole && screen.row_changed[static_cast<std::size_t>(m)] == 0) continue;
         const Cell* model = &screen.cells[static_cast<std::size_t>(m) * static_cast<std::size_t>(screen.width) + static_cast<std::size_t>(view.left)];
         Cell* shown = &shown_[static_cast<std::size_t>(t) * static_cast<std::size_t>(size_.columns)];
         for (int u = 0; u < columns; ++u) {
-            if (!full && shown[u] == model[u]) continue;
+            if (!whole && shown[u] == model[u]) continue;
             begin_drawing();
             move_to(out, t, u);
             if (model[u].attribute != sgr_) {

@@ -4,6 +4,10 @@
 // the cursor. Nothing of a cell's byte ever reaches the terminal raw, so text from
 // the radio cannot act on the operator's terminal.
 //
+// Rows that the model scrolled are scrolled on the terminal too (a scroll region and
+// index or reverse index, as every VT100 descendant has them), so a scrolling text area
+// costs the new line's cells rather than every row again.
+//
 // A terminal smaller than the model shows a window of it that keeps the cursor's row
 // and column in view, with the status row always on the terminal's last row.
 //
@@ -45,9 +49,12 @@ private:
     int model_row_of(const Screen& screen, const View& view, int terminal_row) const;
     void move_to(std::string& out, int row, int column);
     void draw_cursor(const Screen& screen, const View& view, std::string& out);
+    void replay_row_scrolls(const Screen& screen, std::string& out);
+    void shift_shown_rows(const RowScroll& scroll);
 
     TerminalSize size_;
     std::vector<Cell> shown_;  // size_.rows x size_.columns, as last drawn
+    std::vector<std::uint8_t> stale_rows_;  // terminal rows whose cells are unknown: drawn whole
     bool shown_valid_ = false;
     View view_{};
     int sgr_ = -1;              // attribute the terminal is drawing with, -1 unknown

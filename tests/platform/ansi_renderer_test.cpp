@@ -116,6 +116,43 @@ TEST(AnsiRenderer, SmallTerminalKeepsCursorRowAndStatusRowInView) {
     EXPECT_TRUE(terminal.cursor_visible());
 }
 
+void expect_terminal_shows_model(const Rig& rig) {
+    for (int r = 1; r <= 51; ++r) {
+        for (int c = 1; c <= 80; ++c) {
+            ASSERT_EQ(rig.terminal.cell(r, c).glyph, cell_at(rig.model, r, c).glyph) << r << "," << c;
+            ASSERT_EQ(rig.terminal.cell(r, c).attribute, cell_at(rig.model, r, c).attribute) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(rig.terminal.foreign_sequences(), 0) << rig.terminal.last_foreign();
+}
+
+TEST(AnsiRenderer, ScrolledRowsAreScrolledOnTheTerminalRatherThanDrawnAgain) {
+    Rig rig;
+    for (int r = 1; r <= 51; ++r) {
+        locate(rig.model, r, 1);
+        set_colors(rig.model, r % 16, r % 7, 0);
+        print_text(rig.model, "row " + std::to_string(r) + std::string(static_cast<std::size_t>(r), '='));
+    }
+    rig.render();
+    scroll_region(rig.model, 2, 1, 50, 80, 1, ScrollDirection::up);
+    locate(rig.model, 50, 1);
+    print_text(rig.model, "a new line");
+    EXPECT_LT(rig.render().size(), 200U);  // drawn again, the 49 rows would take thousands
+    expect_terminal_shows_model(rig);
+
+    // Several in one frame: both directions, overlapping regions, one larger than its
+    // region, the whole screen moved by a newline on the bottom row, a partial width.
+    scroll_region(rig.model, 2, 1, 50, 80, 3, ScrollDirection::up);
+    scroll_region(rig.model, 10, 1, 20, 80, 2, ScrollDirection::down);
+    scroll_region(rig.model, 30, 1, 35, 80, 9, ScrollDirection::up);
+    locate(rig.model, 51, 80);
+    print_newline(rig.model);
+    scroll_region(rig.model, 5, 3, 9, 70, 1, ScrollDirection::up);
+    print_text(rig.model, "bottom");
+    rig.render();
+    expect_terminal_shows_model(rig);
+}
+
 TEST(AnsiRenderer, HiddenCursorStaysHidden) {
     Rig rig;
     rig.model.cursor_visible = false;

@@ -156,6 +156,25 @@ TEST(ScreenScrolling, RegionMovesAndBlanksInCurrentColours) {
     // A bottom beyond the screen is clamped; a count of 0 counts as 1.
     scroll_region(screen, 1, 1, 99, 80, 0, ScrollDirection::down);
     EXPECT_EQ(row_text(screen, 2).substr(0, 2), "1 ");
+
+    // Several lines at once, either way; more lines than the region has blank it.
+    Screen many = make_screen();
+    for (int r = 1; r <= 51; ++r) {
+        locate(many, r, 1);
+        print_text(many, std::to_string(r));
+    }
+    scroll_region(many, 2, 1, 50, 80, 3, ScrollDirection::up);
+    EXPECT_EQ(row_text(many, 2).substr(0, 2), "5 ");
+    EXPECT_EQ(row_text(many, 47).substr(0, 2), "50");
+    EXPECT_EQ(row_text(many, 48), std::string(80, ' '));
+    scroll_region(many, 2, 1, 50, 80, 2, ScrollDirection::down);
+    EXPECT_EQ(row_text(many, 3), std::string(80, ' '));
+    EXPECT_EQ(row_text(many, 4).substr(0, 2), "5 ");
+    EXPECT_EQ(row_text(many, 49).substr(0, 2), "50");
+    EXPECT_EQ(row_text(many, 51).substr(0, 2), "51");
+    scroll_region(many, 40, 1, 45, 80, 9, ScrollDirection::up);
+    EXPECT_EQ(row_text(many, 45), std::string(80, ' '));
+    EXPECT_EQ(row_text(many, 46).substr(0, 2), "47");
 }
 
 TEST(ScreenSize, ResizeKeepsContentAndClampsCursor) {

@@ -30,7 +30,7 @@ std::vector<int> numbers_of(std::string_view parameters) {
 }  // namespace
 
 TerminalScreen::TerminalScreen(int rows, int columns)
-    : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows * columns)) {}
+    : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows * columns)), bottom_margin_(rows - 1) {}
 
 const ShownCell& TerminalScreen::cell(int row, int column) const {
     return cells_[static_cast<std::size_t>((row - 1) * columns_ + (column - 1))];
@@ -61,6 +61,20 @@ std::string TerminalScreen::dump() const {
 
 void TerminalScreen::erase_all() {
     for (ShownCell& c : cells_) c = ShownCell{' ', attribute_};
+}
+
+void TerminalScreen::scroll_margins(int lines) {
+    const ShownCell blank{' ', attribute_};
+    for (int step = 0; step < std::abs(lines); ++step) {
+        const bool up = lines > 0;
+        for (int r = up ? top_margin_ : bottom_margin_; up ? r < bottom_margin_ : r > top_margin_; r += up ? 1 : -1) {
+            for (int c = 0; c < columns_; ++c) {
+                cells_[static_cast<std::size_t>(r * columns_ + c)] = cells_[static_cast<std::size_t>((r + (up ? 1 : -1)) * columns_ + c)];
+            }
+        }
+        const int freed = up ? bottom_margin_ : top_margin_;
+        for (int c = 0; c < columns_; ++c) cells_[static_cast<std::size_t>(freed * columns_ + c)] = blank;
+    }
 }
 
 void TerminalScreen::put_glyph(std::uint8_t glyph) {
@@ -113,6 +127,15 @@ void TerminalScreen::feed(std::string_view bytes) {
             case State::escape:
                 if (byte == '[') {
                     state_ = State::csi;
+                } else if (byte == 'D' || byte == 'M') {
+                    // Index and reverse index: scroll at the region's edge, else a row down or up.
+                    const bool index = byte == 'D';
+                    if (cursor_row_ == (index ? bottom_margin_ : top_margin_)) {
+                        scroll_margins(index ? 1 : -1);
+                    } else if (index ? cursor_row_ < rows_ - 1 : cursor_row_ > 0) {
+                        cursor_row_ += index ? 1 : -1;
+                    }
+                    state_ = State::ground;
                 } else {
                     ++foreign_;
                     last_foreign_ = std::string("\x1b") + ch;
@@ -145,6 +168,17 @@ void TerminalScreen::control_sequence(std::string_view parameters, char final_by
     }
     if (final_byte == 'J' && parameters == "2") {
         erase_all();
+        return;
+    }
+    if (final_byte == 'r' && (parameters.empty() || (parameters[0] >= '0' && parameters[0] <= '9'))) {
+        const std::vector<int> n = numbers_of(parameters);
+        const int top = n[0] == 0 ? 1 : n[0];
+        const int bottom = n.size() > 1 && n[1] != 0 ? n[1] : rows_;
+        if (top < bottom && bottom <= rows_) {
+            top_margin_ = top - 1;
+            bottom_margin_ = bottom - 1;
+        }
+        cursor_row_ = cursor_column_ = 0;
         return;
     }
     if (final_byte == 't') {

@@ -2,7 +2,7 @@
 // What an operator's terminal shows, rebuilt from the bytes the program wrote to it:
 // a small terminal emulator for the sequences the program's renderer uses (cursor
 // position, SGR colours, cursor visibility, alternate screen, erase, auto-wrap, size
-// request, bell) and UTF-8 glyphs read back as code-page bytes. Any other sequence
+// request, bell, scroll region with index and reverse index) and UTF-8 glyphs read back as code-page bytes. Any other sequence
 // is counted as foreign, so a test can show that nothing else reached the terminal.
 
 #include <cstdint>
@@ -44,6 +44,7 @@ private:
     void control_sequence(std::string_view parameters, char final_byte);
     void select_graphic_rendition(std::string_view parameters);
     void erase_all();
+    void scroll_margins(int lines);  // lines above 0 move the region's rows up
 
     int rows_;
     int columns_;
@@ -54,6 +55,8 @@ private:
     bool alternate_ = false;
     bool auto_wrap_ = true;
     std::uint8_t attribute_ = 0x07;
+    int top_margin_ = 0;
+    int bottom_margin_;
     int bells_ = 0;
     int foreign_ = 0;
     std::string last_foreign_;
