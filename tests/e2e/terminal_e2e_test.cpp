@@ -2,8 +2,10 @@
 // read back as the operator's terminal shows it. The radio's --inject pipe makes it
 // send whatever a test needs beyond its menu text.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "tests/support/pty_process.hpp"
@@ -181,6 +183,19 @@ TEST_F(RadioTerminal, KeysReachTheRadioAsBytesAndQLeavesUnsent) {
     ASSERT_TRUE(program->wait_for_text("<esc>    End program"));
     program->send("2x");
     ASSERT_EQ(radio_received(expected.size() + 1), expected + "x");
+}
+
+TEST_F(RadioTerminal, ATerminationSignalEndsItWithoutSendingAnythingMore) {
+    enter_terminal();
+    program->send("a");
+    ASSERT_EQ(radio_received(1), "a");
+    program->signal(SIGTERM);  // from here every key poll answers Escape: none may reach the radio
+    const auto status = program->wait_exit();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFSIGNALED(*status));
+    EXPECT_FALSE(program->screen().alternate_screen());
+    usleep(100000);
+    EXPECT_EQ(radio_received(1), "a");
 }
 
 TEST_F(RadioTerminal, PastedTextReachesASlowLineCompleteAndInOrder) {

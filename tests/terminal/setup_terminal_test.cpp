@@ -57,7 +57,9 @@ bool eventually(Condition condition) {
 }
 
 TEST(SetupTerminal, APortThatCannotBeOpenedKeepsTheScreenQueuesKeysAndQStillLeaves) {
-    TerminalRig rig;  // every test's Com1 leads nowhere
+    // Said here too, so that no run of this test outside CTest can reach a real port.
+    testing::ScopedEnvironment com1("ZIZUVU_COM1", "/nonexistent/zizuvu-test-com1");
+    TerminalRig rig;
     rig.script.when_screen_shows("  1  53   0 ");  // no such port, right after the open
     for (int i = 0; i < 1030; ++i) rig.script.type("a");
     rig.script.type("q");
@@ -70,6 +72,29 @@ TEST(SetupTerminal, APortThatCannotBeOpenedKeepsTheScreenQueuesKeysAndQStillLeav
     EXPECT_EQ(error_number(rig.program.errors), 0);
     // The two indicators, and the six keys that no longer fitted the queue's 1024 bytes.
     EXPECT_EQ(rig.device.beeps, 8);
+}
+
+TEST(SetupTerminal, ARefusedSettingShowsWithTheNextReceivedByte) {
+    testing::PtyPair line;
+    ASSERT_TRUE(line.ok());
+    testing::ScopedEnvironment com1("ZIZUVU_COM1", line.port_path());
+    TerminalRig rig;
+    rig.program.port_settings.baud_rate = 12345;  // no line runs at that speed
+    rig.script.type("z").when_screen_shows("echo").type("q");
+    int beeps_before_any_byte = -1;
+    std::thread radio([&] {
+        if (line.receive(1, 20s) != "z") return;
+        beeps_before_any_byte = rig.device.beeps;
+        line.send("echo");
+    });
+    run_setup_terminal(rig.program);
+    radio.join();
+    // Nothing showed at the open, which worked; the setting's error waited for a received byte.
+    EXPECT_EQ(beeps_before_any_byte, 0);
+    EXPECT_EQ(rig.row(51).substr(64, 12), "  1   5   0 ");
+    EXPECT_EQ(rig.program.error_count, 1);
+    EXPECT_EQ(rig.device.beeps, 1);
+    EXPECT_NE(rig.row(2).find("echo"), std::string::npos);
 }
 
 TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDropsTheRest) {
