@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "bench/process_usage.hpp"
 #include "bench/terminal_session.hpp"
+#include "tests/support/process_usage.hpp"
 
 int main() {
     using namespace std::chrono_literals;
@@ -19,7 +19,7 @@ int main() {
     auto program = zizuvu::bench::start_setup_terminal(line);
     if (!program) return 1;
 
-    const double idle = zizuvu::bench::measure_idle(program->pid(), 5000ms);
+    const double idle = zizuvu::testing::measure_idle(program->pid(), 5000ms);
     std::printf("setup terminal idle over 5 s: processor %.3f %% of one core (target < 1 %%)\n", idle);
 
     constexpr int KEYS = 500;
