@@ -22,14 +22,16 @@ bool wait_for_answer(Program& program, int min_bytes) {
     for (;;) {
         if (bytes_waiting(program.channels, PORT_CHANNEL) >= min_bytes) return true;
         if (key_waiting(program.console)) return false;
-        // A device that went away (an adapter pulled) would leave the operator
-        // looking at a wait that can never end: its error goes to the status row at
-        // once. Looked for only when something failed, so the exchange pays nothing.
-        if (!told && error_number(program.errors) != 0 && port_gone(find_channel_handle(program.channels, PORT_CHANNEL))) {
+        if (wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes) == PortWaitEnd::waited) continue;
+        // The device went away (an adapter pulled): the wait can never end by itself.
+        // The operator sees the failure on the status row at once, and then only a key
+        // ends the wait. The failure is recorded by the next look at the port.
+        if (told) {
+            wait_for_input(program.console);
+        } else if (error_number(program.errors) != 0) {
             show_error_indicator(program);
             told = true;
         }
-        wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes);
     }
 }
 

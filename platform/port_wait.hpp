@@ -3,10 +3,10 @@
 // the operator pressed a key, whichever comes first, without using the processor
 // meanwhile and without sleeping a fixed time.
 //
+//   PortWaitEnd            how a wait ended
 //   wait_for_port_or_key   block until a key may be waiting, the channel has at
-//                          least min_bytes waiting (or has just gone away), or
-//                          termination was requested; on a port that is gone,
-//                          only a key or termination ends it
+//                          least min_bytes waiting, or termination was requested;
+//                          a port that has gone away ends it at once
 //
 // It records no error and consumes nothing: the caller then runs the tests of its
 // polling loop (bytes_waiting, key_waiting) in its own order, and they decide.
@@ -19,6 +19,13 @@
 
 namespace zizuvu {
 
-void wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes);
+enum class PortWaitEnd {
+    waited,     // something may have changed: the caller tests again
+    port_gone,  // the device went away (an adapter pulled): nothing will ever arrive
+};
+
+// On port_gone the wait returns without blocking, every time: the caller tells the
+// operator and then waits for a key alone (wait_for_input), or it would spin.
+PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes);
 
 }  // namespace zizuvu

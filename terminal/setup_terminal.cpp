@@ -66,7 +66,11 @@ void run_terminal_loop(Program& program, TerminalLink& link) {
         bool key_seen = false;
         if (!take_key(program, link, key_seen)) return;
         // Nothing from either side: sleep until the radio or the operator has something.
-        if (!byte_seen && !key_seen) wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, 1);
+        if (byte_seen || key_seen) continue;
+        // A port that is gone has nothing more to say: only the keyboard is worth waiting for.
+        if (wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, 1) == PortWaitEnd::port_gone) {
+            wait_for_input(program.console);
+        }
     }
 }
 
