@@ -8,10 +8,9 @@
 #include "download/download_link.hpp"
 #include "download/download_screen.hpp"
 #include "download/older_radio_questions.hpp"
-#include "download/progress_bar.hpp"
 #include "download/radio_codes.hpp"
 #include "download/radio_protocol.hpp"
-#include "download/table_walk.hpp"
+#include "download/image_transfer.hpp"
 #include "download/wire_exchange.hpp"
 #include "platform/clock.hpp"
 #include "platform/serial_channel.hpp"
@@ -79,17 +78,15 @@ void show_progress_line(Program& program, const TableWalk& walk) {
     print_number(screen, walk.record->byte_count());
 }
 
-enum class ByteOutcome { sent, end_download };
-
 // One image byte: the address pair and its echo, then the data byte and its echo.
-ByteOutcome exchange_image_byte(Program& program, OsHandle port, std::uint16_t address, std::uint8_t data) {
+ByteStep exchange_image_byte(Program& program, OsHandle port, std::uint16_t address, std::uint8_t data) {
     const std::uint8_t address_pair[2] = {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
     send_byte(program, address_pair[0]);
     send_byte(program, address_pair[1]);
 
     while (!wait_for_answer(program, 2)) {
         const StallAnswer answer = ask_after_older_address_stall(program);
-        if (answer == StallAnswer::end_download) return ByteOutcome::end_download;
+        if (answer == StallAnswer::end_download) return ByteStep::end_download;
         if (answer == StallAnswer::resend) {
             // One byte of the echo arrived: only the low byte can still be missing.
             if (bytes_waiting(program.channels, PORT_CHANNEL) == 1) {
@@ -103,7 +100,7 @@ ByteOutcome exchange_image_byte(Program& program, OsHandle port, std::uint16_t a
     read_direct(port, echo, 2);
     if (echo[0] != address_pair[0] || echo[1] != address_pair[1]) {
         if (ask_after_older_wrong_echo(program, address, echo[0] * 256U + echo[1], data) == OperatorAnswer::end_download) {
-            return ByteOutcome::end_download;
+            return ByteStep::end_download;
         }
         data = 0xFF;  // the operator goes on: 0xFF is sent and checked in place of the image byte
     }
@@ -111,45 +108,26 @@ ByteOutcome exchange_image_byte(Program& program, OsHandle port, std::uint16_t a
     DirectWrite write = write_direct(port, std::span(&data, 1));
     while (write.written != 1) {
         const StallAnswer answer = ask_after_older_transmit_error(program, write.succeeded);
-        if (answer == StallAnswer::end_download) return ByteOutcome::end_download;
+        if (answer == StallAnswer::end_download) return ByteStep::end_download;
         if (answer == StallAnswer::resend) write = write_direct(port, std::span(&data, 1));
     }
 
     while (!wait_for_answer(program, 1)) {
         const StallAnswer answer = ask_after_older_data_stall(program, address);
-        if (answer == StallAnswer::end_download) return ByteOutcome::end_download;
+        if (answer == StallAnswer::end_download) return ByteStep::end_download;
         if (answer == StallAnswer::resend) write_direct(port, std::span(&data, 1));
     }
     std::uint8_t data_echo = 0;
     read_direct(port, &data_echo, 1);
     if (data_echo != data && ask_after_older_wrong_data(program, data, data_echo, address) == OperatorAnswer::end_download) {
-        return ByteOutcome::end_download;
+        return ByteStep::end_download;
     }
-    return ByteOutcome::sent;
+    return ByteStep::next;
 }
 
 void transfer_records(Program& program, OsHandle port, float start_time) {
-    const FirmwareTable table = firmware_image();
-    TableWalk walk;
-    start_walk(walk, table, program.record_buffer);
-    ProgressBar bar(table);
-    for (;;) {
-        const RecordStep step = next_record(walk);
-        if (step == RecordStep::end_of_table) break;
-        show_progress_line(program, walk);
-        if (step == RecordStep::skipped) continue;
-        raise_priority();
-        bool ended = false;
-        while (!ended && walk.bytes_left > 0) {
-            ended = exchange_image_byte(program, port, walk.address_counter, data_byte(walk)) == ByteOutcome::end_download;
-            if (!ended) advance(walk);
-        }
-        restore_priority();
-        if (ended) break;
-        bar.record_sent(program, walk.record->byte_count());
-        if (walk_complete(walk)) break;
-        if (poll_key(program.console).is(KEY_ESCAPE)) break;
-    }
+    transfer_image(program, show_progress_line,
+                   [&](std::uint16_t address, std::uint8_t data) { return exchange_image_byte(program, port, address, data); });
     finish_download(program, start_time);
 }
 

@@ -2,9 +2,8 @@
 
 #include "download/current_radio_prompts.hpp"
 #include "download/download_screen.hpp"
-#include "download/progress_bar.hpp"
 #include "download/radio_protocol.hpp"
-#include "download/table_walk.hpp"
+#include "download/image_transfer.hpp"
 #include "download/wire_exchange.hpp"
 #include "platform/clock.hpp"
 #include "platform/text_format.hpp"
@@ -12,56 +11,41 @@
 namespace zizuvu {
 namespace {
 
-enum class ByteOutcome { sent, resync, end_download };
-
-ByteOutcome after(OperatorAnswer answer) {
-    return answer == OperatorAnswer::end_download ? ByteOutcome::end_download : ByteOutcome::resync;
+// Every question but the transmit error goes on with a resynchronisation and the same byte again.
+ByteStep after(Program& program, OperatorAnswer answer) {
+    if (answer == OperatorAnswer::end_download) return ByteStep::end_download;
+    send_bytes(program, RESYNC);
+    discard_waiting_input(program, 0);
+    return ByteStep::same_again;
 }
 
 // One data byte: lead and address, echo, scrambled frame, acknowledgement.
-ByteOutcome exchange_data_byte(Program& program, const DownloadLink& link, std::uint16_t address, std::uint8_t data) {
+ByteStep exchange_data_byte(Program& program, const DownloadLink& link, std::uint16_t address, std::uint8_t data) {
     const std::uint8_t address_pair[2] = {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
     send_byte(program, FRAME_LEAD);
     send_byte(program, address_pair[0]);
     send_byte(program, address_pair[1]);
 
-    if (!wait_for_answer(program, 2)) return after(ask_after_address_stall(program));
+    if (!wait_for_answer(program, 2)) return after(program, ask_after_address_stall(program));
     std::uint8_t echo[2];
     read_direct(link.port_handle, echo, 2);
     if (echo[0] != address_pair[0] || echo[1] != address_pair[1]) {
-        return after(ask_after_wrong_echo(program, address, echo[0] * 256U + echo[1]));
+        return after(program, ask_after_wrong_echo(program, address, echo[0] * 256U + echo[1]));
     }
 
     const DataFrame frame = scramble_data_byte(address, data);
     const std::uint8_t data_frame[2] = {frame.scrambled_byte, frame.check_byte};
     while (write_direct(link.port_handle, data_frame).written != 2) {
-        if (ask_after_transmit_error(program) == OperatorAnswer::end_download) return ByteOutcome::end_download;
+        if (ask_after_transmit_error(program) == OperatorAnswer::end_download) return ByteStep::end_download;
     }
 
-    if (!wait_for_answer(program, 1)) return after(ask_after_acknowledgement_stall(program, address));
+    if (!wait_for_answer(program, 1)) return after(program, ask_after_acknowledgement_stall(program, address));
     std::uint8_t acknowledgement = 0;
     read_direct(link.port_handle, &acknowledgement, 1);
     if (acknowledgement != frame.acknowledgement) {
-        return after(ask_after_wrong_acknowledgement(program, data, acknowledgement, address));
+        return after(program, ask_after_wrong_acknowledgement(program, data, acknowledgement, address));
     }
-    return ByteOutcome::sent;
-}
-
-void resynchronise(Program& program) {
-    send_bytes(program, RESYNC);
-    discard_waiting_input(program, 0);
-}
-
-// Sends the record's bytes; false when the operator ended the download.
-bool send_record(Program& program, const DownloadLink& link, TableWalk& walk) {
-    while (walk.bytes_left > 0) {
-        switch (exchange_data_byte(program, link, walk.address_counter, data_byte(walk))) {
-            case ByteOutcome::sent: advance(walk); break;
-            case ByteOutcome::resync: resynchronise(program); break;
-            case ByteOutcome::end_download: return false;
-        }
-    }
-    return true;
+    return ByteStep::next;
 }
 
 void show_progress_line(Program& program, const TableWalk& walk) {
@@ -86,23 +70,8 @@ void programming_phase(Program& program, DownloadLink& link) {
     print_text(screen, "If Programing Pauses, Press <Enter> for Retry");
     print_newline(screen);
 
-    const FirmwareTable table = firmware_image();
-    TableWalk walk;
-    start_walk(walk, table, program.record_buffer);
-    ProgressBar bar(table);
-    for (;;) {
-        const RecordStep step = next_record(walk);
-        if (step == RecordStep::end_of_table) break;
-        show_progress_line(program, walk);
-        if (step == RecordStep::skipped) continue;
-        raise_priority();
-        const bool record_sent = send_record(program, link, walk);
-        restore_priority();
-        if (!record_sent) break;
-        bar.record_sent(program, walk.record->byte_count());
-        if (walk_complete(walk)) break;
-        if (poll_key(program.console).is(KEY_ESCAPE)) break;
-    }
+    transfer_image(program, show_progress_line,
+                   [&](std::uint16_t address, std::uint8_t data) { return exchange_data_byte(program, link, address, data); });
     finish_download(program, start_time);
 }
 

@@ -1,0 +1,50 @@
+#pragma once
+// The record loop every download runs over the image: each non-empty record counted
+// for the download's own progress line, each sent record's bytes exchanged at raised
+// priority by the download's own per-byte exchange, the progress bar between records,
+// and the end after the record that finishes the image, on an Escape between records,
+// or when the operator ends the download at one of its questions.
+//
+//   ByteStep         what the per-byte exchange says about the byte it handled
+//   transfer_image   the loop; returns when the download is to finish
+
+#include "app/program.hpp"
+#include "download/download_link.hpp"
+#include "download/progress_bar.hpp"
+#include "download/table_walk.hpp"
+
+namespace zizuvu {
+
+enum class ByteStep {
+    next,          // the byte is through: on to the next address
+    same_again,    // start the same byte again (after a resynchronisation)
+    end_download,  // the operator ended the download
+};
+
+// show_progress_line(Program&, const TableWalk&); exchange_byte(std::uint16_t address,
+// std::uint8_t data) -> ByteStep. Both are the download's own; nothing here allocates.
+template <class ShowProgressLine, class ExchangeByte>
+void transfer_image(Program& program, ShowProgressLine&& show_progress_line, ExchangeByte&& exchange_byte) {
+    const FirmwareTable table = firmware_image();
+    TableWalk walk;
+    start_walk(walk, table, program.record_buffer);
+    ProgressBar bar(table);
+    for (RecordStep step; (step = next_record(walk)) != RecordStep::end_of_table;) {
+        show_progress_line(program, walk);
+        if (step == RecordStep::skipped) continue;
+        raise_priority();
+        ByteStep byte_step = ByteStep::next;
+        while (walk.bytes_left > 0) {
+            byte_step = exchange_byte(walk.address_counter, data_byte(walk));
+            if (byte_step == ByteStep::end_download) break;
+            if (byte_step == ByteStep::next) advance(walk);
+        }
+        restore_priority();
+        if (byte_step == ByteStep::end_download) return;
+        bar.record_sent(program, walk.record->byte_count());
+        if (walk_complete(walk)) return;
+        if (poll_key(program.console).is(KEY_ESCAPE)) return;
+    }
+}
+
+}  // namespace zizuvu
