@@ -2,9 +2,7 @@
 // adapter), termination signals in the middle of programming, and a second program on
 // a port in use. Nothing may crash, hang or spin; the operator is told, and gets back
 // to the menu with the usual keys; the port is let go.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +10,7 @@
 #include <filesystem>
 
 #include "tests/support/download_rig.hpp"
-#include "tests/support/process_usage.hpp"
+#include "tests/support/fault_checks.hpp"
 #include "tests/support/pty_process.hpp"
 
 namespace zizuvu {
@@ -22,27 +20,6 @@ using namespace std::chrono_literals;
 using namespace testing;
 
 constexpr auto DOWNLOAD_LIMIT = 600s;
-
-// Open descriptors of a process on a device, by the device's path.
-int descriptors_on(pid_t pid, const std::string& device) {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
-        std::error_code error;
-        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-        if (!error && target.rfind(device, 0) == 0) ++count;
-    }
-    return count;
-}
-
-// A process blocked in a wait uses next to no processor; one that spins uses a core.
-// The bound is far from both, so a busy machine cannot make it flaky.
-void expect_no_spin(pid_t pid) {
-    const double before = processor_seconds(pid);
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_LT(processor_seconds(pid) - before, 0.3) << "the program spins while it waits";
-}
-
-std::string indicator(const TerminalScreen& screen) { return screen.row_text(51).substr(64, 12); }
 
 struct Bench {
     explicit Bench(std::vector<std::string> radio_options, bool through_link = false) {
@@ -162,11 +139,7 @@ TEST_P(SignalDuringProgramming, RestoresTheTerminalAndLetsThePortGo) {
     EXPECT_EQ(b.program->terminal_mode(), mode_before);
     EXPECT_FALSE(b.program->screen().alternate_screen());
     EXPECT_TRUE(b.program->screen().cursor_visible());
-    // Another program can take the port at once.
-    const int fd = open(b.radio->path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-    close(fd);
+    EXPECT_TRUE(port_is_free(b.radio->path())) << "another program cannot take the port";
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringProgramming, ::testing::Values(SIGTERM, SIGHUP),
