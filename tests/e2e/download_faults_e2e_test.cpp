@@ -3,6 +3,7 @@
 // a port in use. Nothing may crash, hang or spin; the operator is told, and gets back
 // to the menu with the usual keys; the port is let go.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,14 +125,34 @@ TEST(DeviceGone, InTheMiddleOfProgrammingThenARetryOnTheReturnedAdapterCompletes
     EXPECT_EQ(dumped_memory(b.radio->dump()), image_memory());
 }
 
+TEST(DeviceGone, InTheMiddleOfTheOlderDownloadsProgramming) {
+    Bench b({"--erase-ms", "50"});
+    const std::string device = b.radio->path();
+    b.answer("0", "Y\r\r");
+    ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT)) << b.program->screen().dump();
+    b.pull_the_adapter();
+    expect_no_spin(b.program->pid());
+    b.program->send("x");
+    ASSERT_TRUE(b.program->wait_until([](const TerminalScreen& s) { return s.shows("Retry?") || s.shows("Resend?"); }, 10s))
+        << b.program->screen().dump();
+    b.program->send("\x1b");
+    ASSERT_TRUE(b.program->wait_for_text("Hit any key to return to main menu")) << b.program->screen().dump();
+    b.program->send("k");
+    b.back_at_menu_without(device);
+    b.end();
+}
+
 class SignalDuringProgramming : public ::testing::TestWithParam<int> {};
 
-TEST_P(SignalDuringProgramming, RestoresTheTerminalAndLetsThePortGo) {
+TEST_P(SignalDuringProgramming, RestoresTheTerminalAndThePriorityAndLetsThePortGo) {
     Bench b({"--erase-ms", "50"});
     const std::string mode_before = b.program->terminal_mode();
     b.answer("1", "Y\r\r");
     ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT));
     b.program->signal(GetParam());
+    // Ended, not yet reaped: the priority it ended with can still be read.
+    ASSERT_TRUE(wait_until_ended(b.program->pid(), 30s));
+    EXPECT_EQ(scheduling_policy(b.program->pid()), SCHED_OTHER) << "the priority was not put back";
     const auto status = b.program->wait_exit(30s);
     ASSERT_TRUE(status.has_value());
     EXPECT_TRUE(WIFSIGNALED(*status));
