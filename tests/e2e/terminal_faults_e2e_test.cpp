@@ -111,6 +111,8 @@ TEST(TerminalDeviceGone, ShownAtOnceWithoutSpinningAndQLeavesWithThePortLetGo) {
     t.program->send("x");
     ASSERT_TRUE(t.program->wait_until([bells](const TerminalScreen& s) { return s.bells() > bells; }, 10s));
     EXPECT_EQ(status_text(t.program->screen()), padded(GONE_TEXT));
+    // Seconds of failed tries to open the port again, and still the one failure shown.
+    EXPECT_EQ(indicator(t.program->screen()).substr(0, 3), "  1");
     t.program->send("Q");
     t.back_at_menu_without(device);
 
