@@ -125,10 +125,14 @@ TEST(DeviceGone, InTheMiddleOfProgrammingThenARetryOnTheReturnedAdapterCompletes
     EXPECT_EQ(dumped_memory(b.radio->dump()), image_memory());
 }
 
-TEST(DeviceGone, InTheMiddleOfTheOlderDownloadsProgramming) {
+// The same in the older download and in the retry of the newer one's programming.
+class DeviceGoneWhileProgramming : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DeviceGoneWhileProgramming, IsShownAndEndsThroughTheQuestionAndTheFinish) {
     Bench b({"--erase-ms", "50"});
     const std::string device = b.radio->path();
-    b.answer("0", "Y\r\r");
+    const std::string menu_key = GetParam();
+    b.answer(menu_key, menu_key == "4" ? "Y\r" : "Y\r\r");
     ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT)) << b.program->screen().dump();
     b.pull_the_adapter();
     expect_no_spin(b.program->pid());
@@ -142,29 +146,46 @@ TEST(DeviceGone, InTheMiddleOfTheOlderDownloadsProgramming) {
     b.end();
 }
 
-class SignalDuringProgramming : public ::testing::TestWithParam<int> {};
+INSTANTIATE_TEST_SUITE_P(Procedures, DeviceGoneWhileProgramming, ::testing::Values("0", "4"),
+                         [](const auto& test) { return std::string(test.param[0] == '0' ? "OlderDownload" : "ProgramRetry"); });
 
-TEST_P(SignalDuringProgramming, RestoresTheTerminalAndThePriorityAndLetsThePortGo) {
-    Bench b({"--erase-ms", "50"});
+// A termination signal in the middle of programming, or while the radio erases.
+struct SignalCase {
+    int signal_number;
+    bool in_erase_wait;
+};
+void PrintTo(const SignalCase& c, std::ostream* out) {
+    *out << (c.signal_number == SIGTERM ? "SIGTERM" : "SIGHUP") << (c.in_erase_wait ? " in the erase wait" : "");
+}
+
+class SignalDuringDownload : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(SignalDuringDownload, RestoresTheTerminalAndThePriorityAndLetsThePortGo) {
+    Bench b({"--erase-ms", GetParam().in_erase_wait ? "600000" : "50"});
     const std::string mode_before = b.program->terminal_mode();
     b.answer("1", "Y\r\r");
-    ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT));
-    b.program->signal(GetParam());
+    ASSERT_TRUE(b.program->wait_for_text(GetParam().in_erase_wait ? "Waiting for erase" : "[#", DOWNLOAD_LIMIT));
+    b.program->signal(GetParam().signal_number);
     // Ended, not yet reaped: the priority it ended with can still be read.
     ASSERT_TRUE(wait_until_ended(b.program->pid(), 30s));
     EXPECT_EQ(scheduling_policy(b.program->pid()), SCHED_OTHER) << "the priority was not put back";
     const auto status = b.program->wait_exit(30s);
     ASSERT_TRUE(status.has_value());
     EXPECT_TRUE(WIFSIGNALED(*status));
-    EXPECT_EQ(WTERMSIG(*status), GetParam());
+    EXPECT_EQ(WTERMSIG(*status), GetParam().signal_number);
     EXPECT_EQ(b.program->terminal_mode(), mode_before);
     EXPECT_FALSE(b.program->screen().alternate_screen());
     EXPECT_TRUE(b.program->screen().cursor_visible());
     EXPECT_TRUE(port_is_free(b.radio->path())) << "another program cannot take the port";
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringProgramming, ::testing::Values(SIGTERM, SIGHUP),
-                         [](const auto& test) { return std::string(test.param == SIGTERM ? "Terminate" : "HangUp"); });
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringDownload,
+                         ::testing::Values(SignalCase{SIGTERM, false}, SignalCase{SIGHUP, false},
+                                           SignalCase{SIGTERM, true}, SignalCase{SIGHUP, true}),
+                         [](const auto& test) {
+                             return std::string(test.param.signal_number == SIGTERM ? "Terminate" : "HangUp") +
+                                    (test.param.in_erase_wait ? "InTheEraseWait" : "WhileProgramming");
+                         });
 
 TEST(PortInUse, ASecondProgramIsToldSeventyAndTheFirstGoesOn) {
     Bench first({"--erase-ms", "5000"});
