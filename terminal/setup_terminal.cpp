@@ -70,8 +70,9 @@ bool take_key(Program& program, TerminalLink& link, bool& key_seen) {
 // The device went away: the operator hears and sees it at once (the failure on the
 // indicator, once), and the writer stops before it could write to a dead handle.
 void lose_port(Program& program, TerminalLink& link) {
-    // The wait that found it gone records nothing; the next look at the port does.
-    if (error_number(program.errors) == 0) bytes_waiting(program.channels, PORT_CHANNEL);
+    // The wait that found it gone records nothing; a look at the port does, and its
+    // failure replaces any older one still waiting for a check point.
+    bytes_waiting(program.channels, PORT_CHANNEL);
     show_pending_error(program);
     drop_terminal_link(program, link);
     show_port_gone_status(program);
