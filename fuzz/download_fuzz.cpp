@@ -3,10 +3,12 @@
 // (see download_radio.hpp for its layout).
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "app/main_menu.hpp"
 #include "app/procedures.hpp"
 #include "app/program.hpp"
+#include "platform/serial_channel.hpp"
 #include "fuzz/download_radio.hpp"
 
 using namespace zizuvu;
@@ -29,5 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case fuzzing::Procedure::current: download_current_radio(program); break;
         case fuzzing::Procedure::retry: program_retry(program); break;
     }
+    // Every procedure closes what it opened, whatever the radio said.
+    if (find_channel_handle(program.channels, PORT_CHANNEL) != NO_OS_HANDLE) std::abort();
     return 0;
 }
