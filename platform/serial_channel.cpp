@@ -202,8 +202,9 @@ struct ChannelTableAccess {
             closing.swap(table.channels_);
         }
         int first_error = 0;
-        for (auto& [number, channel] : closing) {
-            const int error = system_call(table, [&] { return close_port_device(channel.handle); });
+        for (const auto& entry : closing) {
+            const OsHandle handle = entry.second.handle;
+            const int error = system_call(table, [&] { return close_port_device(handle); });
             if (first_error == 0) first_error = error;
         }
         return first_error;
