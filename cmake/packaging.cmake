@@ -4,12 +4,12 @@ set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "zizuvu")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "firmware download and setup terminal for 900 MHz radio modems")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A console tool for technicians servicing 900 MHz spread-spectrum radio modems at the\n"
-    "bench: it loads the firmware image built into it into the radio over a serial port\n"
-    "and gives a pass-through terminal to the radio's setup menu, from one full-screen\n"
-    "menu. zizuvu-radio, a simulated radio on a pseudo-terminal, comes with it.")
-string(JOIN " " CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "A console tool for technicians servicing 900 MHz spread-spectrum radio modems
+at the bench: it loads the firmware image built into it into the radio over a
+serial port and gives a pass-through terminal to the radio's setup menu, from
+one full-screen menu. zizuvu-radio, a simulated radio on a pseudo-terminal,
+comes with it.")
 set(CPACK_PACKAGE_CONTACT "ZIzuvu maintainers <zizuvu@localhost>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
