@@ -45,7 +45,7 @@ KeyText key_for_radio(KeyText key) {
 }
 
 // One received byte handled; false when there was none.
-bool show_one_received(Program& program, TerminalLink& link, ReceivedBytes& received) {
+bool show_one_received(Program& program, const TerminalLink& link, ReceivedBytes& received) {
     if (received.empty()) fetch_received(program, link.port_handle, received);
     if (received.empty()) return false;
     const std::uint8_t byte = take_received(received);

@@ -38,11 +38,11 @@ std::string size_request(TerminalSize size) {
 
 std::unique_ptr<UnixTerminal> UnixTerminal::take_over(int input_fd, int output_fd, std::string& why_not) {
     termios original{};
-    if (!isatty(input_fd) || tcgetattr(input_fd, &original) != 0) {
+    if (isatty(input_fd) == 0 || tcgetattr(input_fd, &original) != 0) {
         why_not = "the keyboard is not a terminal";
         return nullptr;
     }
-    if (!isatty(output_fd)) {
+    if (isatty(output_fd) == 0) {
         why_not = "the screen is not a terminal";
         return nullptr;
     }
@@ -200,7 +200,7 @@ void UnixTerminal::beep() { output_ += '\a'; }
 bool UnixTerminal::termination_requested() const { return lost_ || termination_signal() != 0; }
 
 std::unique_ptr<ConsoleIo> take_over_console(std::string& why_not) {
-    const int output_fd = isatty(STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO;
+    const int output_fd = isatty(STDOUT_FILENO) != 0 ? STDOUT_FILENO : STDERR_FILENO;
     return UnixTerminal::take_over(STDIN_FILENO, output_fd, why_not);
 }
 
