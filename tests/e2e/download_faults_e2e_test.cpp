@@ -46,17 +46,8 @@ struct Bench {
         EXPECT_EQ(program->screen().cell(51, 65).attribute, 0x1E);
         EXPECT_GE(program->screen().bells(), 1);
     }
-    void back_at_menu_without(const std::string& device) {
-        ASSERT_TRUE(program->wait_for_text("<esc>    End program")) << program->screen().dump();
-        EXPECT_EQ(descriptors_on(program->pid(), device), 0) << "the port is still held";
-    }
-    void end() {
-        program->send("\x1b");
-        const auto status = program->wait_exit();
-        ASSERT_TRUE(status.has_value());
-        EXPECT_TRUE(WIFEXITED(*status));
-        EXPECT_EQ(WEXITSTATUS(*status), 0);
-    }
+    void back_at_menu_without(const std::string& device) { expect_back_at_menu_without(*program, device); }
+    void end() { expect_escape_ends_with_zero(*program); }
 
     TempDir dir;
     std::string link;

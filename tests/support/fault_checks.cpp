@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -76,6 +77,19 @@ std::optional<int> scheduling_policy(pid_t pid) {
     const std::vector<std::string> fields = stat_fields(pid);
     if (fields.size() <= POLICY) return std::nullopt;
     return std::stoi(fields[POLICY]);
+}
+
+void expect_back_at_menu_without(PtyProcess& program, const std::string& device) {
+    ASSERT_TRUE(program.wait_for_text("<esc>    End program")) << program.screen().dump();
+    EXPECT_EQ(descriptors_on(program.pid(), device), 0) << "the port is still held";
+}
+
+void expect_escape_ends_with_zero(PtyProcess& program) {
+    program.send("\x1b");
+    const auto status = program.wait_exit();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
 }
 
 }  // namespace zizuvu::testing

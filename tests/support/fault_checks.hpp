@@ -10,6 +10,8 @@
 //                    behind can still be read
 //   scheduling_policy  a process's scheduling policy (SCHED_OTHER, SCHED_FIFO, ...),
 //                    as it was when it ended if it has
+//   expect_back_at_menu_without   the main menu is up again and the port let go
+//   expect_escape_ends_with_zero  Escape at the menu ends the program with status 0
 
 #include <sys/types.h>
 
@@ -17,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/pty_process.hpp"
 #include "tests/support/terminal_screen.hpp"
 
 namespace zizuvu::testing {
@@ -29,5 +32,7 @@ void expect_no_spin(pid_t pid);
 std::string indicator(const TerminalScreen& screen);
 bool wait_until_ended(pid_t pid, std::chrono::milliseconds limit);
 std::optional<int> scheduling_policy(pid_t pid);
+void expect_back_at_menu_without(PtyProcess& program, const std::string& device);
+void expect_escape_ends_with_zero(PtyProcess& program);
 
 }  // namespace zizuvu::testing
