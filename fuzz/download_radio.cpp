@@ -14,6 +14,7 @@ namespace zizuvu::fuzzing {
 namespace {
 
 constexpr std::uint8_t KEY_CONTROL = 0x80;
+constexpr std::uint8_t HANG_UP = 0x7F;
 
 struct RadioSide {
     int master = -1;
@@ -36,9 +37,15 @@ RadioSide open_radio_side() {
     return side;
 }
 
-const RadioSide& radio() {
-    static const RadioSide side = open_radio_side();
+RadioSide& radio() {
+    static RadioSide side = open_radio_side();
     return side;
+}
+
+void hang_up() {
+    RadioSide& side = radio();
+    close(side.master);
+    side = open_radio_side();
 }
 
 int bytes_in(int fd) {
@@ -111,13 +118,19 @@ void FuzzedBench::wait_for_input(OsHandle port) {
         pressed_ = character_key(static_cast<std::uint8_t>(control & ~KEY_CONTROL));
         return;
     }
+    if (control == HANG_UP) {
+        hang_up();
+        line_hung_up_ = true;
+        return;
+    }
     std::size_t count = control;
     if (count > size_ - next_) count = size_ - next_;
     if (count == 0) return;
     const int before = port == NO_OS_HANDLE ? 0 : bytes_in(static_cast<int>(port));
     const ssize_t sent = write(radio().master, data_ + next_, count);
     next_ += count;
-    if (sent > 0) wait_until_arrived(port, before + static_cast<int>(sent));
+    // After a hang-up the bytes go to the new line, never to the port the program holds.
+    if (sent > 0 && !line_hung_up_) wait_until_arrived(port, before + static_cast<int>(sent));
 }
 
 }  // namespace zizuvu::fuzzing

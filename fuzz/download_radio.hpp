@@ -8,7 +8,9 @@
 //   bit 2      high speed: "Y", else "N"
 //   bit 3      (X.71 and older) firmware 5.45 or greater: "Y", else "N"
 // then, at every wait of the program, one control byte:
-//   0x00-0x7F  the radio sends the next that many bytes (0: it stays silent)
+//   0x00-0x7E  the radio sends the next that many bytes (0: it stays silent)
+//   0x7F       the line hangs up (an adapter pulled); a new line takes its place for
+//              the runs after, the program keeps the dead one until it closes it
 //   0x80-0xFF  the operator presses the key of the low seven bits (0x9B Escape, 0x8D Enter)
 // Once the input is used up the radio is silent for good and the operator leaves
 // (the console asks for termination), so every run ends.
@@ -51,6 +53,7 @@ private:
     std::size_t next_ = 0;
     std::deque<KeyText> opening_keys_;
     std::optional<KeyText> pressed_;
+    bool line_hung_up_ = false;
     bool ended_ = false;
 };
 

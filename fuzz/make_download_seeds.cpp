@@ -126,6 +126,12 @@ int main(int argc, char** argv) {
     older_stalls.insert(older_stalls.end(), {KEY | 'Y', SILENT, KEY | KEY_ENTER, KEY | KEY_ESCAPE});
     write_seed(directory, "older_stalls_and_wrong_echo", older_stalls);
 
+    Bytes pulled = {0x05};  // the adapter pulled in the middle of the exchange
+    identification_and_erase(pulled, ERASE_DONE);
+    for (std::size_t i = 0; i < 4; ++i) current_byte(pulled, image[i].first, image[i].second);
+    pulled.insert(pulled.end(), {0x7F, SILENT, KEY | KEY_ENTER, KEY | KEY_ESCAPE});
+    write_seed(directory, "current_line_hangs_up", pulled);
+
     Bytes retry = {0x06};  // program retry, high speed
     for (const auto& [address, data] : image) current_byte(retry, address, data);
     write_seed(directory, "retry_answers_every_byte", retry);
