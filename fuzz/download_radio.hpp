@@ -15,6 +15,7 @@
 // Once the input is used up the radio is silent for good and the operator leaves
 // (the console asks for termination), so every run ends.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -44,6 +45,8 @@ public:
     void present(Screen&) override {}
     void read_keys(KeyQueue& keys) override;
     void wait_for_input(OsHandle port) override;
+    // Time never has to pass on this bench: the wait is one more turn of the input.
+    void wait_for_input_or_time(std::chrono::milliseconds) override { wait_for_input(NO_OS_HANDLE); }
     void beep() override {}
     bool termination_requested() const override { return ended_; }
 
