@@ -51,19 +51,36 @@ std::uint8_t caps_lock_corrected(std::uint16_t scan_code, std::uint8_t character
     return character;
 }
 
+// Escape, Enter, Backspace and Tab carry their control character on a PC keyboard;
+// a console that reports one of them without it (wine's, for Escape) gets it here.
+// Their virtual-key codes are those characters.
+std::uint8_t character_of(const ConsoleKeyEvent& event) {
+    if (event.character != 0) return event.character;
+    switch (event.virtual_key) {
+        case KEY_ESCAPE:
+        case KEY_ENTER:
+        case KEY_BACKSPACE:
+        case KEY_TAB:
+            return static_cast<std::uint8_t>(event.virtual_key);
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 bool is_skipped_event(const ConsoleKeyEvent& event) { return !event.key_down || is_modifier(event.scan_code); }
 
 KeyText translate_key(const ConsoleKeyEvent& event) {
-    if (event.character == 0) return extended_key(static_cast<std::uint8_t>(event.scan_code));
+    const std::uint8_t character = character_of(event);
+    if (character == 0) return extended_key(static_cast<std::uint8_t>(event.scan_code));
     const bool alt = (event.control_state & (KEY_STATE_LEFT_ALT | KEY_STATE_RIGHT_ALT)) != 0;
     if (alt && is_letter_key(event.scan_code)) return extended_key(static_cast<std::uint8_t>(event.scan_code));
     if ((event.control_state & KEY_STATE_CAPSLOCK) != 0) {
         const bool shift = (event.control_state & KEY_STATE_SHIFT) != 0;
-        return character_key(caps_lock_corrected(event.scan_code, event.character, shift));
+        return character_key(caps_lock_corrected(event.scan_code, character, shift));
     }
-    return character_key(event.character);
+    return character_key(character);
 }
 
 }  // namespace zizuvu

@@ -27,6 +27,7 @@ struct ConsoleKeyEvent {
     std::uint16_t scan_code = 0;
     std::uint8_t character = 0;  // uChar.AsciiChar, 0 for a key without one
     std::uint32_t control_state = 0;
+    std::uint16_t virtual_key = 0;
 };
 
 bool is_skipped_event(const ConsoleKeyEvent& event);

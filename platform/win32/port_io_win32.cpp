@@ -237,6 +237,17 @@ OsHandle open_port_device(std::string_view port_name) {
     const HANDLE port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     if (port == INVALID_HANDLE_VALUE) return NO_OS_HANDLE;
+    if (device != port_name) {
+        // A port name whose device does not answer as a port (wine opens a COM port
+        // whose device is missing and fails every call on it) is a missing port.
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (GetCommState(port, &dcb) == FALSE) {
+            CloseHandle(port);
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return NO_OS_HANDLE;
+        }
+    }
     if (GetFileType(port) == FILE_TYPE_CHAR) {
         // The waits block on the arrival of bytes; this changes nothing on the line.
         SetCommMask(port, EV_RXCHAR);

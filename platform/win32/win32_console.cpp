@@ -14,6 +14,9 @@ namespace {
 constexpr UINT CODE_PAGE_437 = 437;
 constexpr DWORD OUTPUT_MODE = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
 constexpr DWORD EVENTS_PER_READ = 64;
+// Events taken from the console and not yet translated: a burst of pasted text
+// beyond this waits in the console.
+constexpr std::size_t EVENTS_HELD = 1024;
 
 bool is_console(HANDLE handle) {
     DWORD mode = 0;
@@ -26,6 +29,7 @@ ConsoleKeyEvent key_event_of(const KEY_EVENT_RECORD& record) {
     event.scan_code = record.wVirtualScanCode;
     event.character = static_cast<std::uint8_t>(record.uChar.AsciiChar);
     event.control_state = record.dwControlKeyState;
+    event.virtual_key = record.wVirtualKeyCode;
     return event;
 }
 
@@ -53,11 +57,19 @@ std::unique_ptr<Win32Console> Win32Console::take_over(std::string& why_not) {
         why_not = "cannot watch for the console being closed";
         return nullptr;
     }
-    return std::unique_ptr<Win32Console>(new Win32Console(input, output));
+    std::unique_ptr<Win32Console> console(new Win32Console(input, output));
+    if (!console->reader_.joinable()) {
+        why_not = "cannot watch the keyboard";
+        return nullptr;
+    }
+    return console;
 }
 
 Win32Console::Win32Console(HANDLE input, HANDLE output)
-    : input_(input), output_(output), port_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    : input_(input),
+      output_(output),
+      port_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      events_ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     GetConsoleMode(input_, &original_input_mode_);
     GetConsoleMode(output_, &original_output_mode_);
     original_output_code_page_ = GetConsoleOutputCP();
@@ -74,10 +86,11 @@ Win32Console::Win32Console(HANDLE input, HANDLE output)
         cursor_size_ = 1;
         SetConsoleCursorInfo(output_, &original_cursor_);
     }
-    events_.resize(EVENTS_PER_READ);
+    if (events_ready_ != nullptr && port_event_ != nullptr) reader_ = std::thread([this] { read_events(); });
 }
 
 Win32Console::~Win32Console() {
+    stop_reader();
     SetConsoleCursorInfo(output_, &original_cursor_);
     SetConsoleTextAttribute(output_, 0x07);
     SetConsoleMode(input_, original_input_mode_);
@@ -85,6 +98,7 @@ Win32Console::~Win32Console() {
     if (original_output_code_page_ != 0) SetConsoleOutputCP(original_output_code_page_);
     if (original_input_code_page_ != 0) SetConsoleCP(original_input_code_page_);
     if (port_event_ != nullptr) CloseHandle(port_event_);
+    if (events_ready_ != nullptr) CloseHandle(events_ready_);
     CloseHandle(input_);
     note_program_finished();
     remove_termination_handler();
@@ -140,38 +154,67 @@ void Win32Console::present(Screen& screen) {
     carry_out(screen);
 }
 
-void Win32Console::read_keys(KeyQueue& keys) {
-    // Events are looked at before they are taken, so that a key the queue has no
-    // room for stays in the console until there is.
+void Win32Console::read_events() {
+    std::vector<INPUT_RECORD> batch(EVENTS_PER_READ);
     for (;;) {
-        DWORD available = 0;
-        if (PeekConsoleInputA(input_, events_.data(), EVENTS_PER_READ, &available) == FALSE || available == 0) return;
-        DWORD taken = 0;
-        bool full = false;
-        for (; taken < available; ++taken) {
-            const INPUT_RECORD& record = events_[taken];
-            if (record.EventType != KEY_EVENT) continue;
-            const ConsoleKeyEvent event = key_event_of(record.Event.KeyEvent);
-            if (is_skipped_event(event)) continue;
-            if (keys.room() == 0) {
-                full = true;
-                break;
-            }
-            keys.push(translate_key(event));
+        {
+            std::unique_lock lock(events_lock_);
+            events_room_.wait(lock, [this] { return stopping_ || events_.size() + EVENTS_PER_READ <= EVENTS_HELD; });
+            if (stopping_) return;
         }
-        if (taken > 0) {
-            DWORD removed = 0;
-            ReadConsoleInputA(input_, events_.data(), taken, &removed);
+        DWORD got = 0;
+        if (ReadConsoleInputA(input_, batch.data(), EVENTS_PER_READ, &got) == FALSE) {
+            // The console is gone: nothing will be typed again.
+            const std::lock_guard lock(events_lock_);
+            input_lost_ = true;
+            SetEvent(events_ready_);
+            return;
         }
-        if (full || available < EVENTS_PER_READ) return;
+        const std::lock_guard lock(events_lock_);
+        if (stopping_) return;
+        events_.insert(events_.end(), batch.begin(), batch.begin() + got);
+        if (!events_.empty()) SetEvent(events_ready_);
     }
+}
+
+void Win32Console::stop_reader() {
+    if (!reader_.joinable()) return;
+    {
+        const std::lock_guard lock(events_lock_);
+        stopping_ = true;
+    }
+    events_room_.notify_all();
+    // An event of our own ends the reader's ReadConsoleInputA.
+    INPUT_RECORD wake{};
+    wake.EventType = FOCUS_EVENT;
+    DWORD written = 0;
+    WriteConsoleInputA(input_, &wake, 1, &written);
+    reader_.join();
+}
+
+void Win32Console::read_keys(KeyQueue& keys) {
+    const std::lock_guard lock(events_lock_);
+    // An event is taken only when its key has room in the queue; the rest wait here.
+    while (!events_.empty()) {
+        const INPUT_RECORD& record = events_.front();
+        if (record.EventType == KEY_EVENT) {
+            const ConsoleKeyEvent event = key_event_of(record.Event.KeyEvent);
+            if (!is_skipped_event(event)) {
+                if (keys.room() == 0) break;
+                keys.push(translate_key(event));
+            }
+        }
+        events_.pop_front();
+    }
+    if (events_.empty() && !input_lost_) ResetEvent(events_ready_);
+    events_room_.notify_one();
 }
 
 void Win32Console::wait_for_input(OsHandle port) { wait_for_input_or_bytes(port, 0); }
 
 void Win32Console::wait_for_input_or_bytes(OsHandle port, std::uint32_t known) {
     if (termination_requested()) return;
-    HANDLE handles[3] = {input_, termination_event(), port_event_};
+    HANDLE handles[3] = {events_ready_, termination_event(), port_event_};
     DWORD count = 2;
     const HANDLE device = reinterpret_cast<HANDLE>(port);
     OVERLAPPED overlapped{};
@@ -205,7 +248,11 @@ void Win32Console::wait_for_input_or_bytes(OsHandle port, std::uint32_t known) {
 
 void Win32Console::beep() { MessageBeep(0xFFFFFFFF); }
 
-bool Win32Console::termination_requested() const { return termination_seen(); }
+bool Win32Console::termination_requested() const {
+    if (termination_seen()) return true;
+    const std::lock_guard lock(events_lock_);
+    return input_lost_;
+}
 
 std::unique_ptr<ConsoleIo> take_over_console(std::string& why_not) { return Win32Console::take_over(why_not); }
 

@@ -2,9 +2,14 @@
 // The console on the Win32 console: the screen model written into the screen
 // buffer cell by cell (WriteConsoleOutputA, so no byte is ever interpreted), the
 // model's scrolls as ScrollConsoleScreenBufferA, keys from the console input
-// events, waits that block on the console input, the termination event and the
-// port together. What the take-over changed (modes, code pages, cursor) is put
-// back when the device is destroyed.
+// events, waits that block on the keyboard, the termination event and the port
+// together. What the take-over changed (modes, code pages, cursor) is put back
+// when the device is destroyed.
+//
+// A reader thread takes the input events with ReadConsoleInputA as they come and
+// signals an event: a wait on the console input handle itself does not wake under
+// wine, whose console reads the terminal only for a read. The thread holds at
+// most a bounded number of events, so that pasted text waits in the console.
 //
 //   Win32Console::take_over                the console of this process, or nothing with the reason
 //   Win32Console::wait_for_input_or_bytes  block until a key, more than `known` received bytes
@@ -12,8 +17,12 @@
 
 #include "platform/win32/windows_api.hpp"
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/console.hpp"
@@ -41,6 +50,8 @@ private:
 
     void set_size(int columns, int rows);
     void carry_out(const Screen& screen);
+    void read_events();
+    void stop_reader();
 
     HANDLE input_;
     HANDLE output_;
@@ -54,7 +65,14 @@ private:
     ConsoleMirror mirror_;
     ConsoleUpdate update_;
     std::vector<CHAR_INFO> cells_;
-    std::vector<INPUT_RECORD> events_;
+
+    HANDLE events_ready_;  // set while events_ holds any
+    mutable std::mutex events_lock_;
+    std::condition_variable events_room_;
+    std::deque<INPUT_RECORD> events_;
+    bool stopping_ = false;
+    bool input_lost_ = false;
+    std::thread reader_;
 };
 
 }  // namespace zizuvu

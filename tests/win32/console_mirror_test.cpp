@@ -47,7 +47,7 @@ TEST(Win32ConsoleMirror, OnlyTheCellsThatDifferAreWrittenAgain) {
     ConsoleUpdate update;
     mirror.plan(screen, update);
     locate(screen, 3, 15);
-    print_text(screen, "MEnu");  // only "E" differs from what is shown
+    print_text(screen, "mEnu");  // only "E" differs from what is shown
     locate(screen, 51, 1);
     set_colors(screen, COLOR_YELLOW, COLOR_BLUE, 80);  // the status row's colours alone
     mirror.plan(screen, update);
@@ -98,7 +98,7 @@ TEST(Win32ConsoleMirror, AScrollOfTheWholeRegionOrTooManyScrollsDrawsTheRows) {
     for (int i = 0; i < 200; ++i) scroll_region(screen, 2, 1, 10, 80, 1, ScrollDirection::down);
     mirror.plan(screen, update);
     EXPECT_TRUE(update.scrolls.empty());
-    // Whatever was planned, following it gives the model: apply it to a copy of what was shown.
+    // Too many scrolls to replay: rows 2 to 10 are written instead.
     EXPECT_GE(update.segments.size(), 9U);
     mirror.plan(screen, update);
     EXPECT_TRUE(update.segments.empty());

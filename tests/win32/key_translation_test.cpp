@@ -6,7 +6,7 @@ namespace zizuvu {
 namespace {
 
 ConsoleKeyEvent press(std::uint16_t scan_code, char character, std::uint32_t state = 0) {
-    return ConsoleKeyEvent{true, scan_code, static_cast<std::uint8_t>(character), state};
+    return ConsoleKeyEvent{true, scan_code, static_cast<std::uint8_t>(character), state, 0};
 }
 
 TEST(Win32KeyTranslation, ReleasesAndModifiersAloneGiveNoKey) {
@@ -27,6 +27,23 @@ TEST(Win32KeyTranslation, CharactersAreOneByteAndKeysWithoutOneAreZeroAndScanCod
     EXPECT_EQ(translate_key(press(0x48, 0)), extended_key(SCAN_UP));
     EXPECT_EQ(translate_key(press(0x53, 0)), extended_key(SCAN_DELETE));
     EXPECT_EQ(translate_key(press(0x1E, static_cast<char>(0x84))), character_key(0x84));  // a code-page letter
+}
+
+TEST(Win32KeyTranslation, EscapeEnterBackspaceAndTabWithoutTheirCharacterStillGiveIt) {
+    // Wine's console reports Escape from a terminal with no character.
+    ConsoleKeyEvent escape = press(0x01, 0);
+    escape.virtual_key = 0x1B;
+    EXPECT_EQ(translate_key(escape), character_key(KEY_ESCAPE));
+    ConsoleKeyEvent enter = press(0x1C, 0);
+    enter.virtual_key = 0x0D;
+    EXPECT_EQ(translate_key(enter), character_key(KEY_ENTER));
+    ConsoleKeyEvent backspace = press(0x0E, 0);
+    backspace.virtual_key = 0x08;
+    EXPECT_EQ(translate_key(backspace), character_key(KEY_BACKSPACE));
+    // Other keys without a character stay two-byte keys.
+    ConsoleKeyEvent f1 = press(0x3B, 0);
+    f1.virtual_key = 0x70;
+    EXPECT_EQ(translate_key(f1), extended_key(SCAN_F1));
 }
 
 TEST(Win32KeyTranslation, AltWithALetterIsZeroAndTheLettersScanCode) {
