@@ -4,6 +4,8 @@
 // names the executable in ZIZUVU_WINDOWS_EXE; without it there is nothing to test.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "download/radio_codes.hpp"
 #include "download/radio_protocol.hpp"
 #include "tests/support/download_rig.hpp"
@@ -108,8 +110,9 @@ TEST_F(WindowsProgram, WholeDownloadIntoTheSimulatedRadio) {
     ASSERT_TRUE(program->wait_for_text("Radio Serial Number is  654321 ")) << program->screen().dump();
     ASSERT_TRUE(program->wait_for_text("Hit any key to return to main menu", DOWNLOAD_LIMIT)) << program->screen().dump();
     const TerminalScreen finished = program->screen();
-    EXPECT_EQ(finished.row_text(29).substr(0, 16), "Program Time is ");
-    EXPECT_EQ(finished.row_text(29).substr(21, 2), " S");
+    // Under wine on a busy machine the time may pass 99.99 s: the field then widens behind "%".
+    EXPECT_TRUE(std::regex_match(finished.row_text(29), std::regex("Program Time is ([ 0-9]{2}|%[0-9]+)\\.[0-9]{2} S +")))
+        << finished.row_text(29);
     for (int c = 1; c <= 34; ++c) EXPECT_EQ(finished.cell(30, c).attribute, 0x1E);
     program->send_text("k");
     ASSERT_TRUE(program->wait_for_text("<esc>    End program")) << program->screen().dump();
