@@ -132,14 +132,17 @@ TEST_F(WindowsProgram, WholeDownloadIntoTheSimulatedRadio) {
 
 TEST_F(WindowsProgram, SetupTerminalPassesKeysAndTextBothWays) {
     TempDir dir;
-    auto radio = RadioProcess::start(dir.path(), {});
+    auto radio = RadioProcess::start(dir.path(), {"--inject", dir.file("inject")});
     ASSERT_NE(radio, nullptr);
     start(radio->path());
     program->send_text("2");
     ASSERT_TRUE(program->wait_for_text("Varnello Radio Setup Screen")) << program->screen().dump();
     const TerminalScreen bars = program->screen();
     EXPECT_EQ(bars.row_text(51).rfind("  Com1        Baudrate =  19200   Q or q to quit", 0), 0U);
-    for (int c = 1; c <= 80; ++c) EXPECT_EQ(bars.cell(1, c).attribute, 0x1E);
+    for (int c = 1; c <= 80; ++c) {
+        EXPECT_EQ(bars.cell(1, c).attribute, 0x1E);
+        EXPECT_EQ(bars.cell(51, c).attribute, 0x1E);
+    }
 
     // Enter goes to the radio, which answers with its menu.
     program->send_key("Enter");
@@ -147,20 +150,39 @@ TEST_F(WindowsProgram, SetupTerminalPassesKeysAndTextBothWays) {
     const TerminalScreen menu = program->screen();
     EXPECT_EQ(menu.row_text(3).rfind("Varnello 900 MHz radio modem   firmware X.72   serial 123456  ", 0), 0U);
     EXPECT_EQ(menu.row_text(6).rfind("  1  Data port baud rate ......... 38400  ", 0), 0U);
-    // Typed text reaches the radio: it names itself as typed and shows the name back.
+    EXPECT_EQ(program->cursor_row(), 14);
+    EXPECT_EQ(program->cursor_column(), 15);
+    // Typed text reaches the radio: it takes the name as typed and shows it back.
     program->send_text("6");
     ASSERT_TRUE(program->wait_for_text("Esc to cancel): ")) << program->screen().dump();
     program->send_text("Bench 7");
     program->send_key("Enter");
     ASSERT_TRUE(program->wait_for_text("Radio name .................. Bench 7")) << program->screen().dump();
-    EXPECT_EQ(program->screen().row_text(1).find("Varnello Radio Setup Screen"), 19U);
+
+    // The radio's text fills the area under the title and scrolls it, the bars staying.
+    std::string lines;
+    for (int n = 10; n < 70; ++n) lines += "line " + std::to_string(n) + "\r\n";
+    write_file(dir.file("inject"), lines + "end of part 1\r\n");
+    ASSERT_TRUE(program->wait_for_text("end of part 1")) << program->screen().dump();
+    const TerminalScreen scrolled = program->screen();
+    EXPECT_EQ(scrolled.row_text(49).rfind("end of part 1  ", 0), 0U);
+    EXPECT_EQ(scrolled.row_text(48).rfind("line 69  ", 0), 0U);
+    EXPECT_EQ(scrolled.row_text(2).rfind("line 23  ", 0), 0U);
+    EXPECT_EQ(scrolled.row_text(50), std::string(80, ' '));
+    EXPECT_EQ(scrolled.row_text(1), std::string(19, ' ') + "Varnello Radio Setup Screen" + std::string(34, ' '));
+    EXPECT_EQ(scrolled.row_text(51).rfind("  Com1        Baudrate =  19200   Q or q to quit", 0), 0U);
+    for (int c = 1; c <= 80; ++c) EXPECT_EQ(scrolled.cell(51, c).attribute, 0x1E);
 
     program->send_text("q");
     ASSERT_TRUE(program->wait_for_text("<esc>    End program")) << program->screen().dump();
     end_with_escape();
     radio->stop();
-    const std::string log = read_file(radio->log_path());
-    EXPECT_FALSE(log.empty());
+    std::string received;
+    for (const WireLogLine& line : read_wire_log(radio->log_path())) {
+        if (!line.note && !line.sent) received.push_back(static_cast<char>(line.byte));
+    }
+    // Every key went to the radio as its byte, and "q" did not.
+    EXPECT_EQ(received, "\r6Bench 7\r");
 }
 
 }  // namespace
