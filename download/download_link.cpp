@@ -84,7 +84,7 @@ bool open_download_link(Program& program, DownloadLink& link) {
     return true;
 }
 
-void switch_to_download_speed(Program&, DownloadLink& link, int speed_code) {
+void switch_to_download_speed(Program& /*program*/, DownloadLink& link, int speed_code) {
     // Only 4 and 12 are ever chosen; anything not above 0 has no speed to go to.
     if (speed_code <= 0) return;
     raise_priority();

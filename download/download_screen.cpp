@@ -40,7 +40,7 @@ void blank_row(Program& program, int row, int blanks) {
 
 void finish_download(Program& program, float start_time) {
     Screen& screen = program.console.screen;
-    const double elapsed = elapsed_seconds(start_time, seconds_since_midnight());
+    const double elapsed = elapsed_seconds(static_cast<double>(start_time), seconds_since_midnight());
     locate(screen, 29, 1);
     print_text(screen, format_number(elapsed, "Program Time is ##.## S"));
     print_newline(screen);

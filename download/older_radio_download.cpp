@@ -81,8 +81,7 @@ void show_progress_line(Program& program, const TableWalk& walk) {
 // One image byte: the address pair and its echo, then the data byte and its echo.
 ByteStep exchange_image_byte(Program& program, OsHandle port, std::uint16_t address, std::uint8_t data) {
     const std::uint8_t address_pair[2] = {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-    send_byte(program, address_pair[0]);
-    send_byte(program, address_pair[1]);
+    send_bytes(program, address_pair);
 
     while (!wait_for_answer(program, 2)) {
         const StallAnswer answer = ask_after_older_address_stall(program);

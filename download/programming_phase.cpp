@@ -21,10 +21,11 @@ ByteStep after(Program& program, OperatorAnswer answer) {
 
 // One data byte: lead and address, echo, scrambled frame, acknowledgement.
 ByteStep exchange_data_byte(Program& program, const DownloadLink& link, std::uint16_t address, std::uint8_t data) {
-    const std::uint8_t address_pair[2] = {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-    send_byte(program, FRAME_LEAD);
-    send_byte(program, address_pair[0]);
-    send_byte(program, address_pair[1]);
+    // One write for the three bytes: the same bytes on the wire, one wake-up of the radio's side.
+    const std::uint8_t lead_and_address[3] = {FRAME_LEAD, static_cast<std::uint8_t>(address >> 8),
+                                              static_cast<std::uint8_t>(address)};
+    const std::uint8_t* const address_pair = lead_and_address + 1;
+    send_bytes(program, lead_and_address);
 
     if (!wait_for_answer(program, 2)) return after(program, ask_after_address_stall(program));
     std::uint8_t echo[2];

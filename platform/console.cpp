@@ -63,6 +63,12 @@ void wait_for_input(Console& console, OsHandle port) {
     console.waited = true;
 }
 
+void wait_for_input_or_time(Console& console, std::chrono::milliseconds limit) {
+    present_now(console);
+    console.io.wait_for_input_or_time(limit);
+    console.waited = true;
+}
+
 void wait_for_key(Console& console) {
     while (!key_waiting(console)) wait_for_input(console);
 }

@@ -9,6 +9,7 @@
 //   key_waiting      whether a key is there, consuming nothing
 //   wait_for_key     block until key_waiting would say yes
 //   wait_for_input   block until a key, the port or a termination request may be there
+//   wait_for_input_or_time   the same without a port, for at most a given time
 //   read_line        a typed line: echo, Backspace, Enter, at most 128 characters
 //   beep, present_now, termination_requested
 //
@@ -55,6 +56,11 @@ public:
     // Block until keyboard input, a readable port (when one is given) or a
     // termination request may be there. It may return early; callers test again.
     virtual void wait_for_input(OsHandle port) = 0;
+    // Block until keyboard input or a termination request may be there, or until
+    // `limit` has passed, whichever comes first. It may return early; callers test
+    // again. For a caller that has something of its own to do now and then (try a
+    // port again) and must not spin meanwhile.
+    virtual void wait_for_input_or_time(std::chrono::milliseconds limit) = 0;
     virtual void beep() = 0;
     virtual bool termination_requested() const = 0;
 };
@@ -79,6 +85,7 @@ KeyText poll_key(Console& console);
 bool key_waiting(Console& console);
 void wait_for_key(Console& console);
 void wait_for_input(Console& console, OsHandle port = NO_OS_HANDLE);
+void wait_for_input_or_time(Console& console, std::chrono::milliseconds limit);
 std::string read_line(Console& console);
 void beep(Console& console);
 void present_now(Console& console);

@@ -166,7 +166,7 @@ void print_text(Screen& screen, std::string_view text) {
             screen.pending_scroll = false;
             scroll_whole_screen_up(screen);
         }
-        const std::size_t room = static_cast<std::size_t>(screen.width - screen.column);
+        const auto room = static_cast<std::size_t>(screen.width - screen.column);
         const std::size_t count = std::min(room, text.size());
         Cell* cell = row_start(screen, screen.row) + screen.column;
         for (std::size_t i = 0; i < count; ++i) cell[i] = Cell{static_cast<std::uint8_t>(text[i]), attribute};
@@ -220,7 +220,8 @@ void scroll_region(Screen& screen, int top, int left, int bottom, int right, int
 }
 
 const Cell& cell_at(const Screen& screen, int row, int column) {
-    return screen.cells[static_cast<std::size_t>((row - 1) * screen.width + (column - 1))];
+    return screen.cells[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(screen.width) +
+                        static_cast<std::size_t>(column - 1)];
 }
 
 std::string row_text(const Screen& screen, int row) {

@@ -52,23 +52,23 @@ struct ChannelTableAccess {
         if (number < 0 || number > HIGHEST_NUMBER) return fail(table, ERROR_BAD_CHANNEL);
         if (find(table, number)) return fail(table, ERROR_CHANNEL_ALREADY_OPEN);
         if (!acceptable_name(name)) return fail(table, ERROR_BAD_NAME);
-        OsHandle handle = NO_OS_HANDLE;
+        OsHandle device = NO_OS_HANDLE;
         const int error = system_call(table, [&] {
-            handle = open_port_device(name);
-            return handle != NO_OS_HANDLE;
+            device = open_port_device(name);
+            return device != NO_OS_HANDLE;
         });
         if (error != 0) return fail(table, error);
         bool added = false;
         try {
             const std::lock_guard lock(table.table_lock_);
-            added = table.channels_.try_emplace(number, Channel{handle, true, false, std::string(name)}).second;
+            added = table.channels_.try_emplace(number, Channel{device, true, false, std::string(name)}).second;
         } catch (const std::bad_alloc&) {
-            system_call(table, [&] { return close_port_device(handle); });
+            system_call(table, [&] { return close_port_device(device); });
             return fail(table, ERROR_NO_MEMORY);
         }
         if (!added) {
             // Another thread opened the same number meanwhile.
-            system_call(table, [&] { return close_port_device(handle); });
+            system_call(table, [&] { return close_port_device(device); });
             fail(table, ERROR_CHANNEL_ALREADY_OPEN);
         }
     }
@@ -202,8 +202,9 @@ struct ChannelTableAccess {
             closing.swap(table.channels_);
         }
         int first_error = 0;
-        for (auto& [number, channel] : closing) {
-            const int error = system_call(table, [&] { return close_port_device(channel.handle); });
+        for (const auto& entry : closing) {
+            const OsHandle device = entry.second.handle;
+            const int error = system_call(table, [&] { return close_port_device(device); });
             if (first_error == 0) first_error = error;
         }
         return first_error;

@@ -68,12 +68,12 @@ std::optional<Fault> parse_fault(std::string_view text, std::string& why_not) {
             return std::nullopt;
         }
         const std::size_t colon = rest.find(':');
-        long value = 0;
         if (!parse_number(rest.substr(0, colon), fault.data_byte)) {
             why_not = "bad data byte index in \"" + std::string(text) + "\"";
             return std::nullopt;
         }
         if (colon != std::string_view::npos) {
+            long value = 0;
             if ((kind->kind != FaultKind::stall && kind->kind != FaultKind::noise) ||
                 !parse_number(rest.substr(colon + 1), value) || value > 3600000) {
                 why_not = "bad value in \"" + std::string(text) + "\"";

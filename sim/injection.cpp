@@ -5,20 +5,20 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 namespace zizuvu::sim {
 
 bool open_injection(Injection& injection, const std::string& path, std::string& why_not) {
     if (mkfifo(path.c_str(), 0600) != 0 && errno != EEXIST) {
-        why_not = "cannot make " + path + ": " + std::strerror(errno);
+        why_not = "cannot make " + path + ": " + std::generic_category().message(errno);
         return false;
     }
     // Read and write: the radio holds a writer itself, so the pipe never reads as
     // ended between the test's writers and never wakes the loop for nothing.
     injection.fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (injection.fd < 0) {
-        why_not = "cannot open " + path + ": " + std::strerror(errno);
+        why_not = "cannot open " + path + ": " + std::generic_category().message(errno);
         return false;
     }
     struct stat status {};

@@ -40,8 +40,8 @@ void note(Radio& radio, std::string text) { radio.notes.push_back(std::move(text
 
 void report_violation(Radio& radio, std::string text) {
     ++radio.violation_count;
-    if (radio.violations.size() < VIOLATIONS_KEPT) radio.violations.push_back(text);
     note(radio, "violation: " + text);
+    if (radio.violations.size() < VIOLATIONS_KEPT) radio.violations.push_back(std::move(text));
 }
 
 void send_noise(Radio& radio, int count) {
@@ -90,7 +90,7 @@ void enter_older_download(Radio& radio, const LineState& line, int baud) {
     note(radio, "X.71 download mode at " + std::to_string(baud) + " baud: erasing");
 }
 
-void enter_current_download(Radio& radio, const LineState&) {
+void enter_current_download(Radio& radio, const LineState& /*line*/) {
     radio.mode = RadioMode::current_download;
     radio.current = CurrentState{};
     radio.line_moved = false;

@@ -1,12 +1,12 @@
 #include "sim/radio_loop.hpp"
 
 #include <poll.h>
-#include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <deque>
@@ -196,8 +196,10 @@ bool set_up_signals(RadioRun& run) {
     sigset_t set;
     sigemptyset(&set);
     for (int s : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2}) sigaddset(&set, s);
-    if (sigprocmask(SIG_BLOCK, &set, nullptr) != 0) return false;
-    signal(SIGPIPE, SIG_IGN);
+    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return false;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, nullptr);
     run.signals = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
     return run.signals >= 0;
 }
@@ -214,10 +216,10 @@ void serve(RadioRun& run) {
         const nfds_t count = run.away ? 2 : 3;
         const timespec timeout = wait_until(deadline, now);
         if (ppoll(fds, count, deadline == NO_DEADLINE ? nullptr : &timeout, nullptr) < 0 && errno != EINTR) break;
-        if (fds[0].revents & POLLIN) take_signals(run);
+        if ((fds[0].revents & POLLIN) != 0) take_signals(run);
         if (run.ending) break;
-        if (!run.away && (fds[2].revents & POLLIN)) read_line(run);
-        if (fds[1].revents & POLLIN) send_injected(run);
+        if (!run.away && (fds[2].revents & POLLIN) != 0) read_line(run);
+        if ((fds[1].revents & POLLIN) != 0) send_injected(run);
         now = monotonic_ns();
         if (run.away && now >= run.reappear_at_ns && !come_up(run)) break;
         if (now >= radio_deadline(run.radio)) {

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <system_error>
 
 namespace zizuvu::sim {
 namespace {
@@ -31,19 +31,19 @@ constexpr SpeedName SPEEDS[] = {
 bool open_radio_pty(RadioPty& pty, std::string& why_not) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-        why_not = std::string("cannot make a pseudo-terminal: ") + std::strerror(errno);
+        why_not = std::string("cannot make a pseudo-terminal: ") + std::generic_category().message(errno);
         if (master >= 0) close(master);
         return false;
     }
     char name[PATH_MAX];
     if (ptsname_r(master, name, sizeof name) != 0) {
-        why_not = std::string("cannot name the pseudo-terminal: ") + std::strerror(errno);
+        why_not = std::string("cannot name the pseudo-terminal: ") + std::generic_category().message(errno);
         close(master);
         return false;
     }
     const int far_end = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (far_end < 0) {
-        why_not = std::string("cannot open ") + name + ": " + std::strerror(errno);
+        why_not = std::string("cannot open ") + name + ": " + std::generic_category().message(errno);
         close(master);
         return false;
     }
@@ -86,7 +86,7 @@ bool publish_link(const std::string& link, const std::string& target, std::strin
     const std::string fresh = link + ".new" + std::to_string(getpid());
     unlink(fresh.c_str());
     if (symlink(target.c_str(), fresh.c_str()) != 0 || rename(fresh.c_str(), link.c_str()) != 0) {
-        why_not = "cannot make the link " + link + ": " + std::strerror(errno);
+        why_not = "cannot make the link " + link + ": " + std::generic_category().message(errno);
         unlink(fresh.c_str());
         return false;
     }

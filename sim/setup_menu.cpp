@@ -298,7 +298,7 @@ void menu_receive(Radio& radio, std::uint8_t byte, const LineState& line) {
 }
 
 void menu_tick(Radio& radio, const LineState& line) {
-    MenuState& m = radio.menu;
+    const MenuState& m = radio.menu;
     if (m.page != MenuPage::service_code) return;
     for (const KnownCode& known : accepted_codes(radio.settings.generation)) {
         if (known.code.text() != m.typed) continue;

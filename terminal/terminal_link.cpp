@@ -45,14 +45,18 @@ void limit_write_time(OsHandle port) {
     set_port_timeouts(port, timeouts);
 }
 
+void set_up_terminal_port(Program& program, TerminalLink& link) {
+    apply_terminal_settings(program);
+    link.port_handle = channel_handle(program.channels, PORT_CHANNEL);
+    limit_write_time(link.port_handle);
+}
+
 }  // namespace
 
 void open_terminal_port(Program& program, TerminalLink& link) {
     open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
     show_pending_error(program);
-    apply_terminal_settings(program);
-    link.port_handle = channel_handle(program.channels, PORT_CHANNEL);
-    limit_write_time(link.port_handle);
+    set_up_terminal_port(program, link);
 }
 
 void close_terminal_port(Program& program, TerminalLink& link) {
@@ -70,6 +74,27 @@ void open_terminal_link(Program& program, TerminalLink& link) {
 void close_terminal_link(Program& program, TerminalLink& link) {
     stop_transmit_writer(link.writer, link.queue);
     close_terminal_port(program, link);
+}
+
+void drop_terminal_link(Program& program, TerminalLink& link) {
+    stop_transmit_writer(link.writer, link.queue);
+    // What closing a device that is no longer there says adds nothing to its loss.
+    const ErrorState before = program.errors;
+    close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    program.errors = before;
+    link.port_handle = NO_OS_HANDLE;
+}
+
+bool reopen_terminal_link(Program& program, TerminalLink& link) {
+    open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
+    if (error_number(program.errors) != 0) {
+        clear_error(program.errors);
+        return false;
+    }
+    set_up_terminal_port(program, link);
+    reset_queue(link.queue);
+    start_transmit_writer(link.writer, link.queue, link.port_handle);
+    return true;
 }
 
 }  // namespace zizuvu

@@ -29,9 +29,9 @@ std::string sgr_for_attribute(std::uint8_t attribute) {
     const int foreground = attribute & 0x0F;
     const int background = attribute >> 4;
     std::string out = "\x1b[";
-    append_number(out, (foreground & 8 ? 90 : 30) + ansi_colour(foreground & 7));
+    append_number(out, ((foreground & 8) != 0 ? 90 : 30) + ansi_colour(foreground & 7));
     out.push_back(';');
-    append_number(out, (background & 8 ? 100 : 40) + ansi_colour(background & 7));
+    append_number(out, ((background & 8) != 0 ? 100 : 40) + ansi_colour(background & 7));
     out.push_back('m');
     return out;
 }

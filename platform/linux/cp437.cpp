@@ -49,9 +49,9 @@ constexpr Utf8Glyph encode(char32_t c) {
 }
 
 constexpr std::array<Utf8Glyph, 256> make_glyphs() {
-    std::array<Utf8Glyph, 256> glyphs{};
-    for (std::size_t i = 0; i < glyphs.size(); ++i) glyphs[i] = encode(unicode_of[i]);
-    return glyphs;
+    std::array<Utf8Glyph, 256> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = encode(unicode_of[i]);
+    return table;
 }
 
 constexpr std::array<Utf8Glyph, 256> glyphs = make_glyphs();

@@ -167,7 +167,12 @@ void KeyDecoder::finish_csi(std::uint8_t final_byte, KeyQueue& keys) {
     if (length_ > 0 && (sequence_[0] == '<' || sequence_[0] == '=' || sequence_[0] == '>' || sequence_[0] == '?')) {
         private_sequence = true;
     }
-    for (; i < length_ && sequence_[i] >= '0' && sequence_[i] <= '9'; ++i) first = first * 10 + (sequence_[i] - '0');
+    // Up to 16 digits fit in a sequence; once the number is above every key's, more
+    // digits cannot make it one, and stopping there keeps it within an int.
+    constexpr int ABOVE_EVERY_KEY = 1000;
+    for (; i < length_ && sequence_[i] >= '0' && sequence_[i] <= '9'; ++i) {
+        if (first < ABOVE_EVERY_KEY) first = first * 10 + (sequence_[i] - '0');
+    }
     reset();
     if (private_sequence) return;
     if (final_byte == '~') {

@@ -14,7 +14,7 @@ LowLatencyChange request_low_latency_on(SerialFlagsDevice& device) {
     LowLatencyChange change;
     int flags = 0;
     if (device.get_flags(flags) && (flags & ASYNC_LOW_LATENCY) == 0) {
-        change.turned_on = device.set_flags(flags | ASYNC_LOW_LATENCY);
+        change.turned_on = device.set_flags(flags | static_cast<int>(ASYNC_LOW_LATENCY));
     }
     errno = saved_errno;
     return change;
@@ -25,7 +25,7 @@ void restore_low_latency_on(SerialFlagsDevice& device, LowLatencyChange change) 
     const int saved_errno = errno;
     int flags = 0;
     // Read again: only our bit goes back, whatever else changed meanwhile.
-    if (device.get_flags(flags)) device.set_flags(flags & ~ASYNC_LOW_LATENCY);
+    if (device.get_flags(flags)) device.set_flags(flags & ~static_cast<int>(ASYNC_LOW_LATENCY));
     errno = saved_errno;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 
 #include "platform/console_device.hpp"
 #include "platform/linux/termination_signals.hpp"
@@ -37,11 +38,11 @@ std::string size_request(TerminalSize size) {
 
 std::unique_ptr<UnixTerminal> UnixTerminal::take_over(int input_fd, int output_fd, std::string& why_not) {
     termios original{};
-    if (!isatty(input_fd) || tcgetattr(input_fd, &original) != 0) {
+    if (isatty(input_fd) == 0 || tcgetattr(input_fd, &original) != 0) {
         why_not = "the keyboard is not a terminal";
         return nullptr;
     }
-    if (!isatty(output_fd)) {
+    if (isatty(output_fd) == 0) {
         why_not = "the screen is not a terminal";
         return nullptr;
     }
@@ -174,15 +175,23 @@ void UnixTerminal::read_keys(KeyQueue& keys) {
     decoder_.expire(now, keys);
 }
 
-void UnixTerminal::wait_for_input(OsHandle port) {
+void UnixTerminal::wait_for_input(OsHandle port) { wait(port, std::nullopt); }
+
+void UnixTerminal::wait_for_input_or_time(std::chrono::milliseconds limit) { wait(NO_OS_HANDLE, limit); }
+
+void UnixTerminal::wait(OsHandle port, std::optional<std::chrono::milliseconds> limit) {
     if (termination_requested()) return;
     pollfd fds[3] = {{input_fd_, POLLIN, 0}, {signal_pipe_fd(), POLLIN, 0}, {static_cast<int>(port), POLLIN, 0}};
     const nfds_t count = port == NO_OS_HANDLE ? 2 : 3;
-    int timeout_ms = -1;
+    auto timeout = std::max(limit.value_or(std::chrono::milliseconds::max()), std::chrono::milliseconds(0));
+    // A half-read key sequence becomes a key when its time is up: wake for that too.
     if (const auto due = decoder_.deadline()) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - KeyDecoder::Clock::now());
-        timeout_ms = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+        timeout = std::min(timeout, std::max(left, std::chrono::milliseconds(0)));
     }
+    const int timeout_ms = timeout == std::chrono::milliseconds::max()
+                               ? -1
+                               : static_cast<int>(std::min<std::chrono::milliseconds::rep>(timeout.count(), INT32_MAX));
     poll(fds, count, timeout_ms);
 }
 
@@ -191,7 +200,7 @@ void UnixTerminal::beep() { output_ += '\a'; }
 bool UnixTerminal::termination_requested() const { return lost_ || termination_signal() != 0; }
 
 std::unique_ptr<ConsoleIo> take_over_console(std::string& why_not) {
-    const int output_fd = isatty(STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO;
+    const int output_fd = isatty(STDOUT_FILENO) != 0 ? STDOUT_FILENO : STDERR_FILENO;
     return UnixTerminal::take_over(STDIN_FILENO, output_fd, why_not);
 }
 

@@ -8,7 +8,9 @@
 
 #include <termios.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/console.hpp"
@@ -27,6 +29,7 @@ public:
     void present(Screen& screen) override;
     void read_keys(KeyQueue& keys) override;
     void wait_for_input(OsHandle port) override;
+    void wait_for_input_or_time(std::chrono::milliseconds limit) override;
     void beep() override;
     bool termination_requested() const override;
 
@@ -43,6 +46,7 @@ private:
     void read_size();
     void request_model_size(const Screen& screen);
     void write_out(std::string_view bytes);
+    void wait(OsHandle port, std::optional<std::chrono::milliseconds> limit);
 
     int input_fd_;
     int output_fd_;

@@ -38,12 +38,12 @@ void on_terminating(int signal_number) {
     wake_waits();
 }
 
-void on_resize(int) {
+void on_resize(int /*signal_number*/) {
     resize_seen = 1;
     wake_waits();
 }
 
-void on_suspend(int) {
+void on_suspend(int /*signal_number*/) {
     suspend_seen = 1;
     wake_waits();
 }

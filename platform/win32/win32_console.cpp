@@ -212,6 +212,13 @@ void Win32Console::read_keys(KeyQueue& keys) {
 
 void Win32Console::wait_for_input(OsHandle port) { wait_for_input_or_bytes(port, 0); }
 
+void Win32Console::wait_for_input_or_time(std::chrono::milliseconds limit) {
+    if (termination_requested()) return;
+    const HANDLE handles[2] = {events_ready_, termination_event()};
+    const auto milliseconds = std::clamp<std::chrono::milliseconds::rep>(limit.count(), 0, INFINITE - 1);
+    WaitForMultipleObjects(2, handles, FALSE, static_cast<DWORD>(milliseconds));
+}
+
 void Win32Console::wait_for_input_or_bytes(OsHandle port, std::uint32_t known) {
     if (termination_requested()) return;
     HANDLE handles[3] = {events_ready_, termination_event(), port_event_};

@@ -17,6 +17,7 @@
 
 #include "platform/win32/windows_api.hpp"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -40,6 +41,7 @@ public:
     void present(Screen& screen) override;
     void read_keys(KeyQueue& keys) override;
     void wait_for_input(OsHandle port) override;
+    void wait_for_input_or_time(std::chrono::milliseconds limit) override;
     void beep() override;
     bool termination_requested() const override;
 

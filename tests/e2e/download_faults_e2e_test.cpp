@@ -2,9 +2,8 @@
 // adapter), termination signals in the middle of programming, and a second program on
 // a port in use. Nothing may crash, hang or spin; the operator is told, and gets back
 // to the menu with the usual keys; the port is let go.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +11,7 @@
 #include <filesystem>
 
 #include "tests/support/download_rig.hpp"
-#include "tests/support/process_usage.hpp"
+#include "tests/support/fault_checks.hpp"
 #include "tests/support/pty_process.hpp"
 
 namespace zizuvu {
@@ -22,27 +21,6 @@ using namespace std::chrono_literals;
 using namespace testing;
 
 constexpr auto DOWNLOAD_LIMIT = 600s;
-
-// Open descriptors of a process on a device, by the device's path.
-int descriptors_on(pid_t pid, const std::string& device) {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
-        std::error_code error;
-        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-        if (!error && target.rfind(device, 0) == 0) ++count;
-    }
-    return count;
-}
-
-// A process blocked in a wait uses next to no processor; one that spins uses a core.
-// The bound is far from both, so a busy machine cannot make it flaky.
-void expect_no_spin(pid_t pid) {
-    const double before = processor_seconds(pid);
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_LT(processor_seconds(pid) - before, 0.3) << "the program spins while it waits";
-}
-
-std::string indicator(const TerminalScreen& screen) { return screen.row_text(51).substr(64, 12); }
 
 struct Bench {
     explicit Bench(std::vector<std::string> radio_options, bool through_link = false) {
@@ -68,17 +46,8 @@ struct Bench {
         EXPECT_EQ(program->screen().cell(51, 65).attribute, 0x1E);
         EXPECT_GE(program->screen().bells(), 1);
     }
-    void back_at_menu_without(const std::string& device) {
-        ASSERT_TRUE(program->wait_for_text("<esc>    End program")) << program->screen().dump();
-        EXPECT_EQ(descriptors_on(program->pid(), device), 0) << "the port is still held";
-    }
-    void end() {
-        program->send("\x1b");
-        const auto status = program->wait_exit();
-        ASSERT_TRUE(status.has_value());
-        EXPECT_TRUE(WIFEXITED(*status));
-        EXPECT_EQ(WEXITSTATUS(*status), 0);
-    }
+    void back_at_menu_without(const std::string& device) { expect_back_at_menu_without(*program, device); }
+    void end() { expect_escape_ends_with_zero(*program); }
 
     TempDir dir;
     std::string link;
@@ -147,30 +116,67 @@ TEST(DeviceGone, InTheMiddleOfProgrammingThenARetryOnTheReturnedAdapterCompletes
     EXPECT_EQ(dumped_memory(b.radio->dump()), image_memory());
 }
 
-class SignalDuringProgramming : public ::testing::TestWithParam<int> {};
+// The same in the older download and in the retry of the newer one's programming.
+class DeviceGoneWhileProgramming : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(SignalDuringProgramming, RestoresTheTerminalAndLetsThePortGo) {
+TEST_P(DeviceGoneWhileProgramming, IsShownAndEndsThroughTheQuestionAndTheFinish) {
     Bench b({"--erase-ms", "50"});
+    const std::string device = b.radio->path();
+    const std::string menu_key = GetParam();
+    b.answer(menu_key, menu_key == "4" ? "Y\r" : "Y\r\r");
+    ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT)) << b.program->screen().dump();
+    b.pull_the_adapter();
+    expect_no_spin(b.program->pid());
+    b.program->send("x");
+    ASSERT_TRUE(b.program->wait_until([](const TerminalScreen& s) { return s.shows("Retry?") || s.shows("Resend?"); }, 10s))
+        << b.program->screen().dump();
+    b.program->send("\x1b");
+    ASSERT_TRUE(b.program->wait_for_text("Hit any key to return to main menu")) << b.program->screen().dump();
+    b.program->send("k");
+    b.back_at_menu_without(device);
+    b.end();
+}
+
+INSTANTIATE_TEST_SUITE_P(Procedures, DeviceGoneWhileProgramming, ::testing::Values("0", "4"),
+                         [](const auto& test) { return std::string(test.param[0] == '0' ? "OlderDownload" : "ProgramRetry"); });
+
+// A termination signal in the middle of programming, or while the radio erases.
+struct SignalCase {
+    int signal_number;
+    bool in_erase_wait;
+};
+void PrintTo(const SignalCase& c, std::ostream* out) {
+    *out << (c.signal_number == SIGTERM ? "SIGTERM" : "SIGHUP") << (c.in_erase_wait ? " in the erase wait" : "");
+}
+
+class SignalDuringDownload : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(SignalDuringDownload, RestoresTheTerminalAndThePriorityAndLetsThePortGo) {
+    Bench b({"--erase-ms", GetParam().in_erase_wait ? "600000" : "50"});
     const std::string mode_before = b.program->terminal_mode();
     b.answer("1", "Y\r\r");
-    ASSERT_TRUE(b.program->wait_for_text("[#", DOWNLOAD_LIMIT));
-    b.program->signal(GetParam());
+    ASSERT_TRUE(b.program->wait_for_text(GetParam().in_erase_wait ? "Waiting for erase" : "[#", DOWNLOAD_LIMIT));
+    b.program->signal(GetParam().signal_number);
+    // Ended, not yet reaped: the priority it ended with can still be read.
+    ASSERT_TRUE(wait_until_ended(b.program->pid(), 30s));
+    EXPECT_EQ(scheduling_policy(b.program->pid()), SCHED_OTHER) << "the priority was not put back";
     const auto status = b.program->wait_exit(30s);
     ASSERT_TRUE(status.has_value());
     EXPECT_TRUE(WIFSIGNALED(*status));
-    EXPECT_EQ(WTERMSIG(*status), GetParam());
+    EXPECT_EQ(WTERMSIG(*status), GetParam().signal_number);
     EXPECT_EQ(b.program->terminal_mode(), mode_before);
     EXPECT_FALSE(b.program->screen().alternate_screen());
     EXPECT_TRUE(b.program->screen().cursor_visible());
-    // Another program can take the port at once.
-    const int fd = open(b.radio->path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-    close(fd);
+    EXPECT_TRUE(port_is_free(b.radio->path())) << "another program cannot take the port";
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringProgramming, ::testing::Values(SIGTERM, SIGHUP),
-                         [](const auto& test) { return std::string(test.param == SIGTERM ? "Terminate" : "HangUp"); });
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringDownload,
+                         ::testing::Values(SignalCase{SIGTERM, false}, SignalCase{SIGHUP, false},
+                                           SignalCase{SIGTERM, true}, SignalCase{SIGHUP, true}),
+                         [](const auto& test) {
+                             return std::string(test.param.signal_number == SIGTERM ? "Terminate" : "HangUp") +
+                                    (test.param.in_erase_wait ? "InTheEraseWait" : "WhileProgramming");
+                         });
 
 TEST(PortInUse, ASecondProgramIsToldSeventyAndTheFirstGoesOn) {
     Bench first({"--erase-ms", "5000"});

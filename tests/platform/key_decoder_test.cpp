@@ -104,6 +104,15 @@ TEST(KeyDecoder, UnknownAndOverlongSequencesAreDropped) {
     for (const KeyText& k : keys) EXPECT_EQ(k.length, 1);  // no key invented from the sequence
 }
 
+TEST(KeyDecoder, LongNumbersInSequencesNameNoKey) {
+    // 2^32 + 11: a number that wrapped around in an int would read as F1's 11.
+    EXPECT_TRUE(decode("\x1b[4294967307~").empty());
+    EXPECT_TRUE(decode("\x1b[9999999999999999~").empty());  // as many digits as a sequence holds
+    EXPECT_EQ(decode("\x1b[0000000000000011~"), std::vector{extended_key(SCAN_F1)});  // leading zeros are no number
+    // The number is ignored before a final byte that names the key by itself.
+    EXPECT_EQ(decode("\x1b[55555555555555S"), std::vector{extended_key(0x3E)});
+}
+
 TEST(KeyDecoder, Utf8CharactersBecomeCodePageBytes) {
     EXPECT_EQ(decode("\xc3\xa9"), std::vector{character_key(0x82)});  // é
     EXPECT_TRUE(decode("\xe2\x82\xac").empty());                      // € has no glyph in the code page

@@ -154,5 +154,21 @@ TEST_F(PortWait, WithoutAnOpenChannelOnlyAKeyEndsIt) {
     EXPECT_EQ(error_number(errors), 0);
 }
 
+// The wait of a terminal whose device has gone: the keyboard alone, with a limit so
+// that the caller can try the port again now and then.
+TEST_F(PortWait, AWaitWithATimeLimitEndsOnAKeyOrOnceTheTimeIsUp) {
+    auto waiting = std::async(std::launch::async, [this] { wait_for_input_or_time(*console, 60s); });
+    EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);
+    radio.send("not watched");
+    EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout) << "the port is not part of this wait";
+    keyboard.send("k");
+    ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
+    EXPECT_EQ(poll_key(*console), character_key('k'));
+
+    auto timed = std::async(std::launch::async, [this] { wait_for_input_or_time(*console, 50ms); });
+    ASSERT_EQ(timed.wait_for(STUCK), std::future_status::ready);
+    EXPECT_FALSE(key_waiting(*console));
+}
+
 }  // namespace
 }  // namespace zizuvu

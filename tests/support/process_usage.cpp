@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,6 +40,21 @@ double measure_idle(pid_t pid, std::chrono::milliseconds period) {
     const double used = processor_seconds(pid) - before;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return 100.0 * used / wall;
+}
+
+long context_switches(pid_t pid) {
+    long total = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+                total += std::stol(line.substr(line.find(':') + 1));
+            }
+        }
+    }
+    return total;
 }
 
 }  // namespace zizuvu::testing

@@ -2,6 +2,9 @@
 
 #include <poll.h>
 
+#include <algorithm>
+#include <thread>
+
 namespace zizuvu::testing {
 namespace {
 
@@ -68,6 +71,7 @@ void ScriptedConsole::read_keys(KeyQueue& keys) {
     keys.push(steps_.front().key);
     steps_.pop_front();
     port_was_silent_ = false;
+    timed_waits_ = std::chrono::milliseconds(0);
     if (screen_ != nullptr) screens_at_keys_.push_back(*screen_);
 }
 
@@ -87,6 +91,25 @@ void ScriptedConsole::wait_for_input(OsHandle port) {
     }
     // Nothing left that could ever arrive: end the run.
     ended_ = true;
+}
+
+}  // namespace zizuvu::testing
+
+namespace zizuvu::testing {
+
+void ScriptedConsole::wait_for_input_or_time(std::chrono::milliseconds limit) {
+    if (ended_ || next_is_due()) return;
+    if (steps_.empty()) {
+        ended_ = true;
+        return;
+    }
+    const std::chrono::milliseconds quiet = steps_.front().quiet;
+    std::this_thread::sleep_for(quiet.count() > 0 ? std::min(limit, quiet) : limit);
+    // No port is watched: the operator who waits for a silent one gives up here too.
+    if (quiet.count() > 0) port_was_silent_ = true;
+    timed_waits_ += limit;
+    // A screen text that has not come in all this time never will: end the run.
+    if (timed_waits_ > std::chrono::milliseconds(PORT_WAIT_LIMIT_MS)) ended_ = true;
 }
 
 }  // namespace zizuvu::testing

@@ -40,6 +40,8 @@ public:
     void present(Screen& screen) override;
     void read_keys(KeyQueue& keys) override;
     void wait_for_input(OsHandle port) override;
+    // Time passes (the program then does what it waited to do) unless a key is due.
+    void wait_for_input_or_time(std::chrono::milliseconds limit) override;
     void beep() override { ++beeps_; }
     bool termination_requested() const override { return ended_; }
 
@@ -55,6 +57,7 @@ private:
     std::string pending_condition_;
     std::chrono::milliseconds pending_quiet_{0};
     bool port_was_silent_ = false;
+    std::chrono::milliseconds timed_waits_{0};  // since the last key handed out
     std::vector<Screen> screens_at_keys_;
     const Screen* screen_ = nullptr;
     int beeps_ = 0;

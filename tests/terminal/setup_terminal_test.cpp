@@ -1,13 +1,16 @@
 // The terminal run in-process with a scripted keyboard: a port that cannot be opened,
-// and a line held up by flow control while the operator's keys pile up.
+// a line held up by flow control while the operator's keys pile up, and a device that
+// goes away and comes back.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "app/main_menu.hpp"
 #include "app/procedures.hpp"
 #include "tests/support/pty_pair.hpp"
+#include "tests/support/run_command.hpp"
 #include "tests/support/scripted_console.hpp"
 
 namespace zizuvu {
@@ -23,6 +26,7 @@ public:
     void present(Screen& screen) override { script_.present(screen); }
     void read_keys(KeyQueue& keys) override { script_.read_keys(keys); }
     void wait_for_input(OsHandle port) override { script_.wait_for_input(port); }
+    void wait_for_input_or_time(std::chrono::milliseconds limit) override { script_.wait_for_input_or_time(limit); }
     void beep() override { ++beeps; }
     bool termination_requested() const override { return script_.termination_requested(); }
 
@@ -127,6 +131,92 @@ TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDro
     EXPECT_EQ(rig.program.error_count, 0);
     // "xyz" were still queued on the held line when "q" came: never sent.
     EXPECT_EQ(line.receive(1, 300ms), "");
+}
+
+// A port whose path is a link the test moves from one pseudo-terminal to another, as
+// a USB adapter pulled and plugged in again comes back under the same name.
+struct MovingPort {
+    MovingPort() { std::filesystem::create_symlink(first.port_path(), path); }
+    void pull_out() {
+        first.hang_up();
+        std::filesystem::remove(path);
+    }
+    void plug_in() { std::filesystem::create_symlink(second.port_path(), path); }
+
+    testing::TempDir dir;
+    std::string path = dir.file("com1");
+    testing::PtyPair first;
+    testing::PtyPair second;
+};
+
+const std::string GONE_STATUS = "  Com1 gone - waiting for it to come back  Q or q to quit";
+
+TEST(SetupTerminal, ADeviceThatGoesAwayIsShownAtOnceAndUsedAgainWithItsSettingsWhenItComesBack) {
+    MovingPort port;
+    ASSERT_TRUE(port.first.ok() && port.second.ok());
+    testing::ScopedEnvironment com1("ZIZUVU_COM1", port.path);
+    TerminalRig rig;
+    rig.program.port_settings.baud_rate = 4800;
+    // "b" is typed while the device is away: refused, never sent, not even once it is back.
+    // "!" tells the radio's side that the screen shows what it sent (it does not read
+    // the screen itself: that belongs to the program's thread).
+    rig.script.type("a").when_screen_shows("before").type("!").when_screen_shows("gone - waiting").type("b");
+    rig.script.when_screen_shows("Baudrate =  4800   Q or q to quit").type("c").when_screen_shows("welcome back").type("q");
+
+    std::string first_received;
+    std::string second_received;
+    int beeps_while_gone = -1;
+    std::thread radio([&] {
+        if (port.first.receive(1, 20s) != "a") return;
+        port.first.send("before\r\n");
+        first_received = "a" + port.first.receive(1, 20s);
+        port.pull_out();
+        // The loss on the indicator, then "b" refused.
+        if (!eventually([&] { return rig.device.beeps >= 2; })) return;
+        beeps_while_gone = rig.device.beeps;
+        port.plug_in();
+        second_received = port.second.receive(1, 20s);
+        const termios mode = port.second.far_end_mode();
+        if (cfgetospeed(&mode) != B4800) return;
+        port.second.send("welcome back\r\n");
+    });
+    run_setup_terminal(rig.program);
+    radio.join();
+    EXPECT_TRUE(rig.script.used_up());
+    EXPECT_EQ(first_received, "a!");
+    EXPECT_EQ(second_received, "c");
+    EXPECT_EQ(port.second.receive(1, 300ms), "");
+    // The loss on the indicator once, and "b" refused: nothing else rang.
+    EXPECT_EQ(beeps_while_gone, 2);
+    EXPECT_EQ(rig.device.beeps, 2);
+    EXPECT_EQ(rig.program.error_count, 1);
+    const Screen& gone = rig.script.screen_at_key(2);
+    EXPECT_EQ(row_text(gone, 51).substr(0, 64), GONE_STATUS + std::string(64 - GONE_STATUS.size(), ' '));
+    EXPECT_EQ(cell_at(gone, 51, 1).attribute, 0x1E);
+    EXPECT_EQ(row_text(gone, 51).substr(64, 3), "  1");
+    EXPECT_NE(row_text(gone, 51).substr(68, 3), "  0");
+    // The same screen goes on: what came before the loss, then what came after it.
+    EXPECT_EQ(rig.row(2).rfind("before ", 0), 0U);
+    EXPECT_EQ(rig.row(3).rfind("welcome back ", 0), 0U);
+    EXPECT_EQ(rig.row(51).substr(0, 64), "  Com1        Baudrate =  4800   Q or q to quit" + std::string(17, ' '));
+    EXPECT_EQ(rig.row(51).substr(64, 3), "  1");
+}
+
+TEST(SetupTerminal, QLeavesWhileTheDeviceIsAwayAndNothingStaysOpen) {
+    MovingPort port;
+    ASSERT_TRUE(port.first.ok());
+    testing::ScopedEnvironment com1("ZIZUVU_COM1", port.path);
+    TerminalRig rig;
+    rig.script.type("k").when_screen_shows("gone - waiting").type("Q");
+    std::thread radio([&] {
+        if (port.first.receive(1, 20s) == "k") port.pull_out();
+    });
+    run_setup_terminal(rig.program);
+    radio.join();
+    EXPECT_TRUE(rig.script.used_up());
+    EXPECT_EQ(find_channel_handle(rig.program.channels, PORT_CHANNEL), NO_OS_HANDLE);
+    EXPECT_EQ(rig.program.error_count, 1);
+    EXPECT_EQ(error_number(rig.program.errors), 0);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ std::vector<std::uint8_t> text_and_tables() {
     }
     for (unsigned n = 0; n < 256; ++n) {  // a CRC-8 table
         unsigned c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 0x80U) ? ((c << 1U) ^ 0x07U) & 0xFFU : (c << 1U) & 0xFFU;
+        for (int k = 0; k < 8; ++k) c = (c & 0x80U) != 0U ? ((c << 1U) ^ 0x07U) & 0xFFU : (c << 1U) & 0xFFU;
         bytes.push_back(static_cast<std::uint8_t>(c));
     }
     return bytes;
@@ -111,7 +111,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string text;
-    std::vector<zizuvu::ImageRecord> records;
     for (const Segment& s : sample_segments()) {
         for (std::size_t at = 0; at < s.bytes.size(); at += 16) {
             const int count = static_cast<int>(std::min<std::size_t>(16, s.bytes.size() - at));

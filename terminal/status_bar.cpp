@@ -1,0 +1,54 @@
+#include "terminal/status_bar.hpp"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "app/main_menu.hpp"
+
+namespace zizuvu {
+namespace {
+
+constexpr std::string_view QUIT_HINT = "  Q or q to quit";
+constexpr std::string_view GONE_TEXT = " gone - waiting for it to come back";
+// Everything left of the error indicator, which keeps what it shows.
+constexpr int TEXT_COLUMNS = 64;
+
+// Draws over the text part of the bar and puts the cursor back where the radio's text goes on.
+template <typename Draw>
+void redraw_status_text(Program& program, Draw draw) {
+    Screen& screen = program.console.screen;
+    const int row = cursor_row(screen);
+    const int column = cursor_column(screen);
+    locate(screen, STATUS_ROW, 1);
+    set_colors(screen, COLOR_YELLOW, COLOR_BLUE, 0);
+    print_text(screen, std::string(TEXT_COLUMNS, ' '));
+    draw();
+    locate(screen, row, column);
+    set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
+}
+
+}  // namespace
+
+void draw_terminal_status(Program& program) {
+    draw_settings_line(program);
+    print_text(program.console.screen, QUIT_HINT);
+}
+
+void show_port_gone_status(Program& program) {
+    redraw_status_text(program, [&program] {
+        std::string text = "  " + program.port_settings.port_name;
+        text += GONE_TEXT;
+        text += QUIT_HINT;
+        text.resize(std::min<std::size_t>(text.size(), TEXT_COLUMNS));
+        Screen& screen = program.console.screen;
+        locate(screen, STATUS_ROW, 1);
+        print_text(screen, text);
+    });
+}
+
+void show_port_back_status(Program& program) {
+    redraw_status_text(program, [&program] { draw_terminal_status(program); });
+}
+
+}  // namespace zizuvu

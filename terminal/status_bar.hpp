@@ -1,0 +1,22 @@
+#pragma once
+// The terminal's status bar on row 51, in the bar's colours: the settings line and
+// the way out while the radio's device is there; while it is gone, that it is gone
+// and that the terminal waits for it, with the same way out.
+//
+//   draw_terminal_status    the settings line, then "  Q or q to quit" (the cursor
+//                           is left behind it, as the screen set-up expects)
+//   show_port_gone_status   "Com1 gone - waiting for it to come back" instead
+//   show_port_back_status   the settings line again
+//
+// The two show_ functions leave the error indicator (columns 65 to 76), the cursor
+// and the current colours as they found them.
+
+#include "app/program.hpp"
+
+namespace zizuvu {
+
+void draw_terminal_status(Program& program);
+void show_port_gone_status(Program& program);
+void show_port_back_status(Program& program);
+
+}  // namespace zizuvu
