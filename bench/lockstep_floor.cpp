@@ -1,12 +1,15 @@
 #include "bench/lockstep_floor.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 
 namespace zizuvu::bench {
 namespace {
@@ -21,20 +24,41 @@ bool read_exactly(int fd, unsigned char* buffer, int count) {
     return true;
 }
 
-void radio_side(int master, const ExchangeShape& shape, int data_bytes) {
+std::int64_t monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+}
+
+// As the simulated radio waits for an answer's time: asleep until shortly before it,
+// then spinning, since a wake-up from sleep comes late by up to this much.
+constexpr std::int64_t SPIN_NS = 150'000;
+
+void wait_until(std::int64_t due_ns) {
+    const std::int64_t asleep = due_ns - monotonic_ns() - SPIN_NS;
+    if (asleep > 0) {
+        const timespec time{static_cast<time_t>(asleep / 1'000'000'000LL), static_cast<long>(asleep % 1'000'000'000LL)};
+        ppoll(nullptr, 0, &time, nullptr);
+    }
+    while (monotonic_ns() < due_ns) {
+    }
+}
+
+// byte_ns 0: answer at once.
+void radio_side(int master, const ExchangeShape& shape, std::int64_t byte_ns, int data_bytes) {
     unsigned char buffer[8] = {};
     for (int i = 0; i < data_bytes; ++i) {
         if (!read_exactly(master, buffer, shape.address_out)) _exit(1);
+        if (byte_ns > 0) wait_until(monotonic_ns() + (shape.address_out + shape.echo_in) * byte_ns);
         if (write(master, buffer, static_cast<std::size_t>(shape.echo_in)) != shape.echo_in) _exit(1);
         if (!read_exactly(master, buffer, shape.data_out)) _exit(1);
+        if (byte_ns > 0) wait_until(monotonic_ns() + (shape.data_out + shape.answer_in) * byte_ns);
         if (write(master, buffer, static_cast<std::size_t>(shape.answer_in)) != shape.answer_in) _exit(1);
     }
     _exit(0);
 }
 
-}  // namespace
-
-double lockstep_floor_us(const ExchangeShape& shape, int data_bytes) {
+double exchange_us(const ExchangeShape& shape, std::int64_t byte_ns, int data_bytes) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return -1;
     const int port = open(ptsname(master), O_RDWR | O_NOCTTY);
@@ -45,7 +69,7 @@ double lockstep_floor_us(const ExchangeShape& shape, int data_bytes) {
     const pid_t radio = fork();
     if (radio == 0) {
         close(port);
-        radio_side(master, shape, data_bytes);
+        radio_side(master, shape, byte_ns, data_bytes);
     }
     unsigned char out[8] = {0, 0x12, 0x34, 0x56};
     unsigned char in[8];
@@ -62,6 +86,14 @@ double lockstep_floor_us(const ExchangeShape& shape, int data_bytes) {
     close(port);
     close(master);
     return seconds * 1e6 / data_bytes;
+}
+
+}  // namespace
+
+double lockstep_floor_us(const ExchangeShape& shape, int data_bytes) { return exchange_us(shape, 0, data_bytes); }
+
+double paced_lockstep_floor_us(const ExchangeShape& shape, int baud, int data_bytes) {
+    return exchange_us(shape, 10'000'000'000LL / baud, data_bytes);
 }
 
 }  // namespace zizuvu::bench

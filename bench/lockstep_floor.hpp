@@ -6,6 +6,11 @@
 //   ExchangeShape          bytes each way per data byte, in order
 //   X72_EXCHANGE, X71_EXCHANGE
 //   lockstep_floor_us      microseconds per data byte, measured now
+//   paced_lockstep_floor_us  the same with the radio's side answering only once the
+//                          bytes it answers and its answer would have crossed a line at
+//                          the given speed, waiting as the simulated radio does (asleep,
+//                          then spinning the last stretch): what an exchange costs when
+//                          both sides go idle between bytes, as they do on a real line
 
 namespace zizuvu::bench {
 
@@ -20,5 +25,6 @@ inline constexpr ExchangeShape X72_EXCHANGE{3, 2, 2, 1};
 inline constexpr ExchangeShape X71_EXCHANGE{2, 2, 1, 1};
 
 double lockstep_floor_us(const ExchangeShape& shape, int data_bytes);
+double paced_lockstep_floor_us(const ExchangeShape& shape, int baud, int data_bytes);
 
 }  // namespace zizuvu::bench
