@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/linux/cp437.hpp"
+#include "platform/shown_cells.hpp"
 
 namespace zizuvu {
 namespace {
@@ -92,22 +93,6 @@ void AnsiRenderer::move_to(std::string& out, int row, int column) {
     at_column_ = column;
 }
 
-void AnsiRenderer::shift_shown_rows(const RowScroll& scroll) {
-    const auto width = static_cast<std::ptrdiff_t>(size_.columns);
-    const int height = scroll.bottom - scroll.top + 1;
-    const int lines = std::abs(scroll.lines);
-    Cell* first = shown_.data() + scroll.top * width;
-    if (scroll.lines > 0) {
-        std::copy(first + lines * width, first + height * width, first);
-    } else {
-        std::copy_backward(first, first + (height - lines) * width, first + height * width);
-    }
-    // What the terminal put in the freed rows (blanks in some background) is not
-    // worth guessing: they are drawn whole.
-    const int freed_top = scroll.lines > 0 ? scroll.bottom - lines + 1 : scroll.top;
-    for (int r = freed_top; r < freed_top + lines; ++r) stale_rows_[static_cast<std::size_t>(r)] = 1;
-}
-
 void AnsiRenderer::replay_row_scrolls(const Screen& screen, std::string& out) {
     bool region_set = false;
     for (const RowScroll& scroll : screen.row_scrolls) {
@@ -133,7 +118,7 @@ void AnsiRenderer::replay_row_scrolls(const Screen& screen, std::string& out) {
         // Index at the region's bottom moves it up a line, reverse index at its top down.
         move_to(out, scroll.lines > 0 ? scroll.bottom : scroll.top, 0);
         for (int i = 0; i < std::abs(scroll.lines); ++i) out += scroll.lines > 0 ? "\x1b" "D" : "\x1b" "M";
-        shift_shown_rows(scroll);
+        shift_shown_rows(shown_, stale_rows_, size_.columns, scroll);
     }
     if (region_set) {
         out += "\x1b[r";

@@ -50,7 +50,6 @@ private:
     void move_to(std::string& out, int row, int column);
     void draw_cursor(const Screen& screen, const View& view, std::string& out);
     void replay_row_scrolls(const Screen& screen, std::string& out);
-    void shift_shown_rows(const RowScroll& scroll);
 
     TerminalSize size_;
     std::vector<Cell> shown_;  // size_.rows x size_.columns, as last drawn

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/shown_cells.hpp"
+
 namespace zizuvu {
 
 void ConsoleUpdate::clear() {
@@ -11,21 +13,6 @@ void ConsoleUpdate::clear() {
     segments.clear();
     move_cursor = false;
     change_cursor_visibility = false;
-}
-
-void ConsoleMirror::shift_shown(const RowScroll& scroll) {
-    const int rows = scroll.bottom - scroll.top + 1;
-    const int lines = std::min(std::abs(scroll.lines), rows);
-    const auto width = static_cast<std::ptrdiff_t>(width_);
-    Cell* first = shown_.data() + scroll.top * width;
-    if (scroll.lines > 0) {
-        std::copy(first + lines * width, first + rows * width, first);
-    } else {
-        std::copy_backward(first, first + (rows - lines) * width, first + rows * width);
-    }
-    // What the console put in the freed rows is written again rather than guessed.
-    const int freed_top = scroll.lines > 0 ? scroll.bottom - lines + 1 : scroll.top;
-    for (int r = freed_top; r < freed_top + lines; ++r) stale_[static_cast<std::size_t>(r)] = 1;
 }
 
 void ConsoleMirror::plan(Screen& screen, ConsoleUpdate& update) {
@@ -47,7 +34,7 @@ void ConsoleMirror::plan(Screen& screen, ConsoleUpdate& update) {
                 continue;
             }
             update.scrolls.push_back(scroll);
-            shift_shown(scroll);
+            shift_shown_rows(shown_, stale_, width_, scroll);
         }
     }
     update.width = width_;

@@ -45,8 +45,6 @@ public:
     void invalidate() { valid_ = false; }
 
 private:
-    void shift_shown(const RowScroll& scroll);
-
     int width_ = 0;
     int height_ = 0;
     std::vector<Cell> shown_;
