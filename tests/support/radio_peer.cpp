@@ -120,7 +120,12 @@ std::string RadioProcess::dump() const { return read_file(dump_path()); }
 
 std::vector<WireLogLine> read_wire_log(const std::string& path) {
     std::vector<WireLogLine> lines;
-    std::istringstream in(read_file(path));
+    std::string contents = read_file(path);
+    // The radio may be writing the log as it is read: a last line without its newline is
+    // still being written and is left for the next read.
+    const std::size_t last_newline = contents.rfind('\n');
+    contents.resize(last_newline == std::string::npos ? 0 : last_newline + 1);
+    std::istringstream in(contents);
     std::string text;
     while (std::getline(in, text)) {
         std::istringstream fields(text);
