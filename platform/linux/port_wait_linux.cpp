@@ -17,8 +17,16 @@ PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int n
     const std::optional<int> waiting = input_waiting(fd);
     if (!waiting || port_hung_up(fd)) return PortWaitEnd::port_gone;
     if (*waiting >= min_bytes) return PortWaitEnd::waited;
-    // The terminal then reports the port readable only once min_bytes are there,
-    // and poll() wakes for that, a key, a signal or a hang-up, nothing else.
+    // With nothing there yet, the first byte wakes the wait: an answer usually arrives
+    // whole, and changing the terminal's settings around every wait would cost more
+    // system calls than the exchange itself makes.
+    if (*waiting == 0) {
+        wait_for_input(console, port);
+        return PortWaitEnd::waited;
+    }
+    // Part of it is there, so the port already reads as readable: the terminal then
+    // reports it readable only once min_bytes are there, and poll() wakes for that, a
+    // key, a signal or a hang-up, nothing else.
     const RaisedInputMinimum minimum(fd, min_bytes);
     if (minimum.ok()) wait_for_input(console, port);
     return PortWaitEnd::waited;

@@ -83,6 +83,7 @@ TEST_F(PortWait, AKeyEndsTheWaitOnASilentPort) {
 
 TEST_F(PortWait, PartOfTheBytesKeepsWaitingAndTheLastOneEndsIt) {
     radio.send("ab");
+    while (bytes_waiting(channels, PORT_CHANNEL) < 2) std::this_thread::sleep_for(1ms);
     auto waiting = wait_in_background(4);
     EXPECT_EQ(waiting.wait_for(300ms), std::future_status::timeout);
     radio.send("cd");
@@ -92,9 +93,31 @@ TEST_F(PortWait, PartOfTheBytesKeepsWaitingAndTheLastOneEndsIt) {
     EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 4), "abcd");
 }
 
+TEST_F(PortWait, AnAnswerTricklingInWakesTheCallersLoopOncePerArrivalNeverSpinning) {
+    // The loop every procedure runs around the wait: test, then wait again.
+    auto answered = std::async(std::launch::async, [this] {
+        int waits = 0;
+        while (bytes_waiting(channels, PORT_CHANNEL) < 3 && !key_waiting(*console)) {
+            wait_for_port_or_key(*console, channels, PORT_CHANNEL, 3);
+            ++waits;
+        }
+        return waits;
+    });
+    EXPECT_EQ(answered.wait_for(200ms), std::future_status::timeout);
+    radio.send("a");
+    EXPECT_EQ(answered.wait_for(200ms), std::future_status::timeout);
+    radio.send("bc");
+    ASSERT_EQ(answered.wait_for(STUCK), std::future_status::ready);
+    // One wake for the first byte, one for the rest: a loop that spun while part of
+    // the answer sat there would count thousands.
+    EXPECT_LE(answered.get(), 3);
+    EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 3), "abc");
+}
+
 TEST_F(PortWait, ReadsAfterAWaitForManyStillReturnWhatCame) {
-    auto waiting = wait_in_background(200);
     radio.send("xyz");
+    while (bytes_waiting(channels, PORT_CHANNEL) < 3) std::this_thread::sleep_for(1ms);
+    auto waiting = wait_in_background(200);
     EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);
     keyboard.send("q");
     ASSERT_EQ(waiting.wait_for(STUCK), std::future_status::ready);
