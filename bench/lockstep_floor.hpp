@@ -10,7 +10,9 @@
 //                          bytes it answers and its answer would have crossed a line at
 //                          the given speed, waiting as the simulated radio does (asleep,
 //                          then spinning the last stretch): what an exchange costs when
-//                          both sides go idle between bytes, as they do on a real line
+//                          both sides go idle between bytes, as they do on a real line;
+//                          with `raised`, the program's side runs at the priority a
+//                          download raises itself to (real time where allowed)
 
 namespace zizuvu::bench {
 
@@ -25,6 +27,6 @@ inline constexpr ExchangeShape X72_EXCHANGE{3, 2, 2, 1};
 inline constexpr ExchangeShape X71_EXCHANGE{2, 2, 1, 1};
 
 double lockstep_floor_us(const ExchangeShape& shape, int data_bytes);
-double paced_lockstep_floor_us(const ExchangeShape& shape, int baud, int data_bytes);
+double paced_lockstep_floor_us(const ExchangeShape& shape, int baud, int data_bytes, bool raised = false);
 
 }  // namespace zizuvu::bench
