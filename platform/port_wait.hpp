@@ -28,4 +28,10 @@ enum class PortWaitEnd {
 // operator and then waits for a key alone (wait_for_input), or it would spin.
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes);
 
+// How every platform's wait begins: the port's handle to watch, or NO_OS_HANDLE when
+// the wait is over before the port is looked at (keys already decoded are queued,
+// where no system wait can see them; termination was asked for; or the channel is
+// not open, and a key alone has been waited for).
+OsHandle port_to_watch(Console& console, ChannelTable& channels, int number);
+
 }  // namespace zizuvu

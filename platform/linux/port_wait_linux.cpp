@@ -6,13 +6,8 @@
 namespace zizuvu {
 
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes) {
-    // Keys already decoded sit in the queue, where poll() cannot see them.
-    if (termination_requested(console) || !console.keys.empty()) return PortWaitEnd::waited;
-    const OsHandle port = find_channel_handle(channels, number);
-    if (port == NO_OS_HANDLE) {
-        wait_for_input(console);
-        return PortWaitEnd::waited;
-    }
+    const OsHandle port = port_to_watch(console, channels, number);
+    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
     const int fd = static_cast<int>(port);
     const std::optional<int> waiting = input_waiting(fd);
     if (!waiting || port_hung_up(fd)) return PortWaitEnd::port_gone;

@@ -30,13 +30,8 @@ bool answered_soon(OsHandle port, std::uint32_t wanted, PortStatus& status, bool
 }  // namespace
 
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes) {
-    // Keys already translated sit in the queue, where no wait can see them.
-    if (termination_requested(console) || !console.keys.empty()) return PortWaitEnd::waited;
-    const OsHandle port = find_channel_handle(channels, number);
-    if (port == NO_OS_HANDLE) {
-        wait_for_input(console);
-        return PortWaitEnd::waited;
-    }
+    const OsHandle port = port_to_watch(console, channels, number);
+    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
     PortStatus status;
     if (!peek_port_status(port, status)) return PortWaitEnd::port_gone;
     if (status.errors != 0 || status.bytes_in_queue >= static_cast<std::uint32_t>(min_bytes)) {
