@@ -20,15 +20,21 @@ void send_bytes(Program& program, std::span<const std::uint8_t> bytes) {
 bool wait_for_answer(Program& program, int min_bytes) {
     bool told = false;
     for (;;) {
-        if (bytes_waiting(program.channels, PORT_CHANNEL) >= min_bytes) return true;
-        if (key_waiting(program.console)) return false;
-        if (wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes) == PortWaitEnd::waited) continue;
-        // The device went away (an adapter pulled): the wait can never end by itself.
-        // The operator sees the failure on the status row at once, and then only a key
-        // ends the wait. The failure is recorded by the next look at the port.
+        // The wait comes before the tests: it returns at once whenever they would pass,
+        // and a process that goes to sleep straight after its write lets the frame reach
+        // the radio sooner (on a pseudo-terminal, about 10 us of every round trip).
+        PortWaitEnd end = PortWaitEnd::waited;
         if (told) {
             wait_for_input(program.console);
-        } else if (error_number(program.errors) != 0) {
+        } else {
+            end = wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes);
+        }
+        if (bytes_waiting(program.channels, PORT_CHANNEL) >= min_bytes) return true;
+        if (key_waiting(program.console)) return false;
+        // The device went away (an adapter pulled): the wait can never end by itself.
+        // The operator sees the failure on the status row at once, and then only a key
+        // ends the wait. The look at the port just made has recorded the failure.
+        if (end == PortWaitEnd::port_gone && !told && error_number(program.errors) != 0) {
             show_error_indicator(program);
             told = true;
         }
