@@ -9,6 +9,13 @@ ConsoleKeyEvent press(std::uint16_t scan_code, char character, std::uint32_t sta
     return ConsoleKeyEvent{true, scan_code, static_cast<std::uint8_t>(character), state, 0};
 }
 
+// A press that the console reports with its virtual key but no character.
+ConsoleKeyEvent press_without_character(std::uint16_t scan_code, std::uint16_t virtual_key) {
+    ConsoleKeyEvent event = press(scan_code, 0);
+    event.virtual_key = virtual_key;
+    return event;
+}
+
 TEST(Win32KeyTranslation, ReleasesAndModifiersAloneGiveNoKey) {
     EXPECT_TRUE(is_skipped_event(ConsoleKeyEvent{false, 0x1E, 'a', 0}));
     for (std::uint16_t modifier : {0x1D, 0x2A, 0x36, 0x38, 0x3A, 0x45, 0x46}) {
@@ -31,19 +38,12 @@ TEST(Win32KeyTranslation, CharactersAreOneByteAndKeysWithoutOneAreZeroAndScanCod
 
 TEST(Win32KeyTranslation, EscapeEnterBackspaceAndTabWithoutTheirCharacterStillGiveIt) {
     // Wine's console reports Escape from a terminal with no character.
-    ConsoleKeyEvent escape = press(0x01, 0);
-    escape.virtual_key = 0x1B;
-    EXPECT_EQ(translate_key(escape), character_key(KEY_ESCAPE));
-    ConsoleKeyEvent enter = press(0x1C, 0);
-    enter.virtual_key = 0x0D;
-    EXPECT_EQ(translate_key(enter), character_key(KEY_ENTER));
-    ConsoleKeyEvent backspace = press(0x0E, 0);
-    backspace.virtual_key = 0x08;
-    EXPECT_EQ(translate_key(backspace), character_key(KEY_BACKSPACE));
+    EXPECT_EQ(translate_key(press_without_character(0x01, 0x1B)), character_key(KEY_ESCAPE));
+    EXPECT_EQ(translate_key(press_without_character(0x1C, 0x0D)), character_key(KEY_ENTER));
+    EXPECT_EQ(translate_key(press_without_character(0x0E, 0x08)), character_key(KEY_BACKSPACE));
+    EXPECT_EQ(translate_key(press_without_character(0x0F, 0x09)), character_key(KEY_TAB));
     // Other keys without a character stay two-byte keys.
-    ConsoleKeyEvent f1 = press(0x3B, 0);
-    f1.virtual_key = 0x70;
-    EXPECT_EQ(translate_key(f1), extended_key(SCAN_F1));
+    EXPECT_EQ(translate_key(press_without_character(0x3B, 0x70)), extended_key(SCAN_F1));
 }
 
 TEST(Win32KeyTranslation, AltWithALetterIsZeroAndTheLettersScanCode) {
