@@ -60,6 +60,14 @@ void PtyPair::hold_port_output() {
     mode.c_iflag |= IXON;
     set_far_end_mode(mode);
     send("\x13");
+    // The XOFF reaches the port's side through a kernel worker, and the port could
+    // write past it meanwhile (measured: nearly half the time). A poll of the port's
+    // side with no unread input waits for that worker: the hold is in place on return.
+    const int port = open(port_path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (port < 0) return;
+    pollfd watched{port, POLLIN, 0};
+    poll(&watched, 1, 0);
+    close(port);
 }
 
 void PtyPair::release_port_output() { send("\x11"); }
