@@ -95,7 +95,9 @@ double exchange_us(const ExchangeShape& shape, std::int64_t byte_ns, int data_by
 
 }  // namespace
 
-double lockstep_floor_us(const ExchangeShape& shape, int data_bytes) { return exchange_us(shape, 0, data_bytes, false); }
+double lockstep_floor_us(const ExchangeShape& shape, int data_bytes, bool raised) {
+    return exchange_us(shape, 0, data_bytes, raised);
+}
 
 double paced_lockstep_floor_us(const ExchangeShape& shape, int baud, int data_bytes, bool raised) {
     return exchange_us(shape, 10'000'000'000LL / baud, data_bytes, raised);

@@ -1,8 +1,11 @@
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <mutex>
 
 #include "platform/process_priority.hpp"
@@ -19,6 +22,7 @@ struct SavedPriority {
     std::mutex lock;
     bool raised = false;
     int nice = 0;
+    int wake_latency_request = -1;
 };
 
 SavedPriority& saved_priority() {
@@ -47,6 +51,21 @@ void raise_niceness(int current) {
     if (floor < current) setpriority(PRIO_PROCESS, 0, floor);
 }
 
+// A lock-step exchange sleeps twice per data byte, so every wake-up of a processor
+// from idle is paid twice per byte, as a USB adapter's latency is. While raised, ask
+// the kernel to keep processors out of idle states that are slow to leave. Only root
+// may; the request lasts while the file is open, so it also ends with the process.
+int request_fast_wake_ups() {
+    const int request = open("/dev/cpu_dma_latency", O_WRONLY | O_CLOEXEC);
+    if (request < 0) return -1;
+    const std::int32_t microseconds = 0;
+    if (write(request, &microseconds, sizeof microseconds) != static_cast<ssize_t>(sizeof microseconds)) {
+        close(request);
+        return -1;
+    }
+    return request;
+}
+
 void back_to_normal(int nice) {
     const sched_param parameters{0};
     // Only a privileged thread may drop SCHED_RESET_ON_FORK, so keep it: on the
@@ -68,9 +87,12 @@ void set_process_priority(PriorityClass priority) {
         const int nice = getpriority(PRIO_PROCESS, 0);
         saved.nice = errno == 0 ? nice : 0;
         if (!raise_to_real_time()) raise_niceness(saved.nice);
+        saved.wake_latency_request = request_fast_wake_ups();
         saved.raised = true;
     } else if (priority == PriorityClass::normal && saved.raised) {
         back_to_normal(saved.nice);
+        if (saved.wake_latency_request >= 0) close(saved.wake_latency_request);
+        saved.wake_latency_request = -1;
         saved.raised = false;
     }
     errno = saved_errno;
