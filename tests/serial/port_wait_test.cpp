@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/linux/terminal_io.hpp"
+#include "tests/support/eventually.hpp"
 #include "tests/support/pty_pair.hpp"
 
 namespace zizuvu {
@@ -83,7 +84,7 @@ TEST_F(PortWait, AKeyEndsTheWaitOnASilentPort) {
 
 TEST_F(PortWait, PartOfTheBytesKeepsWaitingAndTheLastOneEndsIt) {
     radio.send("ab");
-    while (bytes_waiting(channels, PORT_CHANNEL) < 2) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(testing::eventually([&] { return bytes_waiting(channels, PORT_CHANNEL) >= 2; }));
     auto waiting = wait_in_background(4);
     EXPECT_EQ(waiting.wait_for(300ms), std::future_status::timeout);
     radio.send("cd");
@@ -116,7 +117,7 @@ TEST_F(PortWait, AnAnswerTricklingInWakesTheCallersLoopOncePerArrivalNeverSpinni
 
 TEST_F(PortWait, ReadsAfterAWaitForManyStillReturnWhatCame) {
     radio.send("xyz");
-    while (bytes_waiting(channels, PORT_CHANNEL) < 3) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(testing::eventually([&] { return bytes_waiting(channels, PORT_CHANNEL) >= 3; }));
     auto waiting = wait_in_background(200);
     EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);
     keyboard.send("q");
@@ -142,7 +143,7 @@ TEST_F(PortWait, AfterTheWaitAnyoneWatchingThePortWakesForASingleByteAgain) {
 
 TEST_F(PortWait, BytesAlreadyThereOrAKeyAlreadyQueuedReturnAtOnce) {
     radio.send("12345");
-    while (bytes_waiting(channels, PORT_CHANNEL) < 5) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(testing::eventually([&] { return bytes_waiting(channels, PORT_CHANNEL) >= 5; }));
     wait_for_port_or_key(*console, channels, PORT_CHANNEL, 5);
     read_channel(channels, PORT_CHANNEL, 5);
 

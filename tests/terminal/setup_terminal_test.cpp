@@ -9,6 +9,7 @@
 
 #include "app/main_menu.hpp"
 #include "app/procedures.hpp"
+#include "tests/support/eventually.hpp"
 #include "tests/support/pty_pair.hpp"
 #include "tests/support/run_command.hpp"
 #include "tests/support/scripted_console.hpp"
@@ -17,7 +18,6 @@ namespace zizuvu {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // The scripted keyboard, with the beeps counted where the radio's thread can see them.
 class CountedBeeps final : public ConsoleIo {
@@ -48,17 +48,6 @@ struct TerminalRig {
     Console console{device};
     Program program{console};
 };
-
-// Until the condition holds, for at most as long as no working program needs.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto end = Clock::now() + 20s;
-    while (!condition()) {
-        if (Clock::now() > end) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 TEST(SetupTerminal, APortThatCannotBeOpenedKeepsTheScreenQueuesKeysAndQStillLeaves) {
     // Said here too, so that no run of this test outside CTest can reach a real port.
@@ -113,10 +102,10 @@ TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDro
 
     std::string sent_after_release;
     std::thread radio([&] {
-        if (!eventually([&] { const termios mode = line.far_end_mode(); return cfgetospeed(&mode) == B4800; })) return;
+        if (!testing::eventually([&] { const termios mode = line.far_end_mode(); return cfgetospeed(&mode) == B4800; })) return;
         line.hold_port_output();
         line.send("HELD\r\n");
-        if (!eventually([&] { return rig.device.beeps >= 6; })) return;
+        if (!testing::eventually([&] { return rig.device.beeps >= 6; })) return;
         line.release_port_output();
         sent_after_release = line.receive(TRANSMIT_QUEUE_SIZE, 10s);
         line.hold_port_output();
@@ -172,7 +161,7 @@ TEST(SetupTerminal, ADeviceThatGoesAwayIsShownAtOnceAndUsedAgainWithItsSettingsW
         first_received = "a" + port.first.receive(1, 20s);
         port.pull_out();
         // The loss on the indicator, then "b" refused.
-        if (!eventually([&] { return rig.device.beeps >= 2; })) return;
+        if (!testing::eventually([&] { return rig.device.beeps >= 2; })) return;
         beeps_while_gone = rig.device.beeps;
         port.plug_in();
         second_received = port.second.receive(1, 20s);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/port_io.hpp"
+#include "tests/support/eventually.hpp"
 #include "tests/support/pty_pair.hpp"
 
 namespace zizuvu {
@@ -28,15 +29,6 @@ struct WriterLine : ::testing::Test {
         // A test that failed half-way still never closes the port under the writer.
         stop_transmit_writer(writer, queue);
         if (port != NO_OS_HANDLE) close_port_device(port);
-    }
-    // The far end can read the writer's bytes before the writer has counted them sent.
-    bool queue_emptied_within(std::chrono::milliseconds limit) const {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (queue.count.load() != 0) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
     }
 
     testing::PtyPair line;
@@ -91,7 +83,8 @@ TEST_F(WriterLine, AFullQueueRefusesWholeKeysAndTheStopDropsWhatIsLeft) {
     EXPECT_FALSE(queue_key(queue, character_key('z')));
     line.release_port_output();
     EXPECT_EQ(line.receive(TRANSMIT_QUEUE_SIZE, 10s), std::string(TRANSMIT_QUEUE_SIZE - 1, 'x') + "y");
-    ASSERT_TRUE(queue_emptied_within(10s));
+    // The far end can read the writer's bytes before the writer has counted them sent.
+    ASSERT_TRUE(testing::eventually([&] { return queue.count.load() == 0; }, 10s));
 
     line.hold_port_output();
     ASSERT_TRUE(queue_key(queue, character_key('d')));
