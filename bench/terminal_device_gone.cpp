@@ -34,7 +34,7 @@ int main() {
     if (!program) return 1;
     print_figures("terminal idle, device there", program->pid());
     line.hang_up();
-    if (!program->wait_for_text("gone - waiting for it to come back", 10s)) {
+    if (!program->wait_for_text("not available - waiting for it", 10s)) {
         std::fprintf(stderr, "the terminal did not show the device gone\n");
         return 1;
     }

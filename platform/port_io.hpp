@@ -103,6 +103,11 @@ bool clear_port_errors(OsHandle port, PortStatus& status);
 // pseudo-terminal closed): nothing will ever arrive on it again. Answered at once.
 bool port_gone(OsHandle port);
 
+// A character device with a serial line's settings (a serial port, a USB adapter,
+// a pseudo-terminal). A file, a pipe, a directory or /dev/null is not: it opens,
+// but nothing on the other side of it is a radio. Answered without any I/O.
+bool is_serial_device(OsHandle port);
+
 // For a lock-step exchange: a driver that holds received bytes back to gather more
 // (USB serial adapters do) is asked to pass them on at once. Where the driver has
 // no such mode this does nothing. The previous mode comes back when the port is

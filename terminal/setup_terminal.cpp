@@ -2,16 +2,23 @@
 // screen shows what the radio sends, every key but "Q" and "q" goes to the radio,
 // and "Q" or "q" goes back to the main menu.
 //
-// A device that goes away (a USB adapter pulled) is shown on the status bar at once
-// and the terminal stays up: it opens the same port again now and then, with the
-// same settings, and carries on on the same screen when the device is back. Keys
-// typed meanwhile are refused with a beep; "Q" and "q" still leave.
+// A device that is not there (not plugged in yet, or pulled out) is shown on the
+// status bar and the terminal stays up: it tries the same port again now and then,
+// with the same settings, and carries on on the same screen once the device is
+// there. Keys typed meanwhile are refused with a beep; "Q" and "q" still leave.
+//
+// Keys typed faster than the line takes them (a paste) wait in the keyboard's own
+// input while the transmit queue is full, and go on as the writer makes room; only
+// a line that has taken nothing for a whole second refuses them, audibly, so that
+// "Q" can always be reached.
+#include <algorithm>
 #include <chrono>
 #include <string_view>
 
 #include "app/error_indicator.hpp"
 #include "app/main_menu.hpp"
 #include "app/procedures.hpp"
+#include "platform/port_io.hpp"
 #include "platform/port_wait.hpp"
 #include "terminal/received_text.hpp"
 #include "terminal/receiving.hpp"
@@ -22,9 +29,16 @@ namespace zizuvu {
 namespace {
 
 constexpr std::string_view TERMINAL_TITLE = "                   Varnello Radio Setup Screen";
-// How often a device that went away is looked for again: an adapter plugged back in
-// is in use again within this, and the wait between tries costs nothing.
+using Clock = std::chrono::steady_clock;
+
+// How often a device that is not there is looked for again: an adapter plugged in
+// is in use within this, and the wait between tries costs nothing.
 constexpr auto REOPEN_INTERVAL = std::chrono::milliseconds(500);
+// A line that has taken nothing for this long while keys wait is held (flow control,
+// a stuck adapter): from then on keys are refused with a beep until it moves again.
+constexpr auto HELD_LINE_LIMIT = std::chrono::seconds(1);
+// While keys wait for room, what the radio sends is looked at this often.
+constexpr auto RECEIVE_LOOK_INTERVAL = std::chrono::milliseconds(20);
 // F1 reaches the radio as this one byte rather than as 0 and its scan code.
 constexpr std::uint8_t F1_BYTE = 255;
 
@@ -54,17 +68,57 @@ bool show_one_received(Program& program, const TerminalLink& link, ReceivedBytes
     return true;
 }
 
-// The keys typed while the terminal runs. Returns false once the terminal is to end:
-// "Q" or "q", or a termination request (then every poll answers Escape, which must
-// not reach the radio).
-bool take_key(Program& program, TerminalLink& link, bool& key_seen) {
-    const KeyText key = poll_key(program.console);
-    key_seen = !key.empty();
-    if (!key_seen) return true;
-    if (termination_requested(program.console) || key.is('Q') || key.is('q')) return false;
-    // A full queue keeps the operator's earlier keys; the new one is refused audibly.
-    if (!queue_key(link.queue, key_for_radio(key))) beep(program.console);
-    return true;
+bool is_quit_key(KeyText key) { return key.is('Q') || key.is('q'); }
+
+// Whether the line takes what is queued while keys wait for room in the queue.
+struct LineDrain {
+    bool keys_waiting = false;
+    std::int32_t queued = 0;
+    Clock::time_point last_taken{};
+};
+
+// True once the line has taken nothing for HELD_LINE_LIMIT while keys waited.
+bool line_held(const TransmitQueue& queue, LineDrain& drain) {
+    const auto now = Clock::now();
+    const std::int32_t queued = queue.count.load(std::memory_order_acquire);
+    if (!drain.keys_waiting || queued < drain.queued) drain.last_taken = now;
+    drain.keys_waiting = true;
+    drain.queued = queued;
+    return now - drain.last_taken >= HELD_LINE_LIMIT;
+}
+
+enum class KeyOutcome { none, handled, waits_for_room, leave };
+
+// The next key typed, taken only when it fits the queue. "Q" or "q", or a
+// termination request (every poll then answers Escape, which must not reach the
+// radio), ends the terminal.
+KeyOutcome take_key(Program& program, TerminalLink& link, LineDrain& drain) {
+    Console& console = program.console;
+    if (!key_waiting(console)) return KeyOutcome::none;
+    if (termination_requested(console)) return KeyOutcome::leave;
+    const KeyText key = console.keys.front();
+    if (is_quit_key(key)) {
+        console.keys.pop();
+        return KeyOutcome::leave;
+    }
+    if (queue_key(link.queue, key_for_radio(key))) {
+        console.keys.pop();
+        drain.keys_waiting = false;
+        return KeyOutcome::handled;
+    }
+    if (!line_held(link.queue, drain)) return KeyOutcome::waits_for_room;
+    console.keys.pop();
+    beep(console);
+    return KeyOutcome::handled;
+}
+
+// Keys wait for room: sleep until the writer makes some, the line has been held
+// for the limit, or it is time to look at what the radio sent meanwhile.
+void wait_for_line(Program& program, TerminalLink& link, const LineDrain& drain) {
+    present_now(program.console);
+    const auto held_left = std::chrono::ceil<std::chrono::milliseconds>(drain.last_taken + HELD_LINE_LIMIT - Clock::now());
+    const auto limit = std::clamp(held_left, std::chrono::milliseconds(0), RECEIVE_LOOK_INTERVAL);
+    wait_for_room(link.queue, key_for_radio(program.console.keys.front()).length, limit);
 }
 
 // The device went away: the operator hears and sees it at once (the failure on the
@@ -75,18 +129,20 @@ void lose_port(Program& program, TerminalLink& link) {
     bytes_waiting(program.channels, PORT_CHANNEL);
     show_pending_error(program);
     drop_terminal_link(program, link);
-    show_port_gone_status(program);
 }
 
-// Until the device is back (true) or the operator leaves (false). Only the keyboard
-// is watched in between, with a time-out for the next try: nothing spins.
-bool wait_for_port_back(Program& program, TerminalLink& link) {
-    using Clock = std::chrono::steady_clock;
+// Until the device is there (true) or the operator leaves (false). Only the
+// keyboard is watched in between, with a time-out for the next try: nothing spins.
+bool wait_for_port(Program& program, TerminalLink& link) {
+    show_port_missing_status(program);
     auto next_try = Clock::now() + REOPEN_INTERVAL;
     for (;;) {
-        bool key_seen = false;
-        if (!take_key(program, link, key_seen)) return false;
-        if (key_seen) continue;
+        const KeyText key = poll_key(program.console);
+        if (termination_requested(program.console) || is_quit_key(key)) return false;
+        if (!key.empty()) {
+            beep(program.console);
+            continue;
+        }
         const auto now = Clock::now();
         if (now >= next_try) {
             if (reopen_terminal_link(program, link)) {
@@ -99,17 +155,24 @@ bool wait_for_port_back(Program& program, TerminalLink& link) {
     }
 }
 
-void run_terminal_loop(Program& program, TerminalLink& link) {
+enum class TerminalEnd { operator_left, port_lost };
+
+TerminalEnd run_on_port(Program& program, TerminalLink& link) {
     ReceivedBytes received;
+    LineDrain drain;
     for (;;) {
         const bool byte_seen = show_one_received(program, link, received);
-        bool key_seen = false;
-        if (!take_key(program, link, key_seen)) return;
+        const KeyOutcome key = take_key(program, link, drain);
+        if (key == KeyOutcome::leave) return TerminalEnd::operator_left;
+        if (byte_seen || key == KeyOutcome::handled) continue;
+        if (key == KeyOutcome::waits_for_room) {
+            if (port_gone(link.port_handle)) return TerminalEnd::port_lost;
+            wait_for_line(program, link, drain);
+            continue;
+        }
         // Nothing from either side: sleep until the radio or the operator has something.
-        if (byte_seen || key_seen) continue;
         if (wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, 1) == PortWaitEnd::port_gone) {
-            lose_port(program, link);
-            if (!wait_for_port_back(program, link)) return;
+            return TerminalEnd::port_lost;
         }
     }
 }
@@ -119,8 +182,13 @@ void run_terminal_loop(Program& program, TerminalLink& link) {
 void run_setup_terminal(Program& program) {
     draw_terminal_screen(program);
     TerminalLink link(program);
-    open_terminal_link(program, link);
-    run_terminal_loop(program, link);
+    bool on_port = open_terminal_link(program, link);
+    for (;;) {
+        if (!on_port && !wait_for_port(program, link)) break;
+        if (run_on_port(program, link) == TerminalEnd::operator_left) break;
+        lose_port(program, link);
+        on_port = false;
+    }
     close_terminal_link(program, link);
 }
 

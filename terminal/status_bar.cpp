@@ -10,7 +10,7 @@ namespace zizuvu {
 namespace {
 
 constexpr std::string_view QUIT_HINT = "  Q or q to quit";
-constexpr std::string_view GONE_TEXT = " gone - waiting for it to come back";
+constexpr std::string_view MISSING_TEXT = " not available - waiting for it";
 // Everything left of the error indicator, which keeps what it shows.
 constexpr int TEXT_COLUMNS = 64;
 
@@ -35,10 +35,10 @@ void draw_terminal_status(Program& program) {
     print_text(program.console.screen, QUIT_HINT);
 }
 
-void show_port_gone_status(Program& program) {
+void show_port_missing_status(Program& program) {
     redraw_status_text(program, [&program] {
         std::string text = "  " + program.port_settings.port_name;
-        text += GONE_TEXT;
+        text += MISSING_TEXT;
         text += QUIT_HINT;
         text.resize(std::min<std::size_t>(text.size(), TEXT_COLUMNS));
         Screen& screen = program.console.screen;

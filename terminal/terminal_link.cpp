@@ -51,29 +51,47 @@ void set_up_terminal_port(Program& program, TerminalLink& link) {
     limit_write_time(link.port_handle);
 }
 
-}  // namespace
-
-void open_terminal_port(Program& program, TerminalLink& link) {
+// The port opened, if it is a serial device; false, with the reason in the error
+// state, when there is none to be had.
+bool open_serial_port(Program& program) {
     open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
-    show_pending_error(program);
+    const OsHandle port = find_channel_handle(program.channels, PORT_CHANNEL);
+    if (port == NO_OS_HANDLE) return false;
+    if (is_serial_device(port)) return true;
+    close_channel(program.channels, PORT_CHANNEL, CloseMode::any);
+    record_error(program.errors, ERROR_DEVICE_UNAVAILABLE);
+    return false;
+}
+
+void start_link(Program& program, TerminalLink& link) {
     set_up_terminal_port(program, link);
-}
-
-void close_terminal_port(Program& program, TerminalLink& link) {
-    close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
-    link.port_handle = NO_OS_HANDLE;
-    show_pending_error(program);
-}
-
-void open_terminal_link(Program& program, TerminalLink& link) {
-    open_terminal_port(program, link);
     reset_queue(link.queue);
     start_transmit_writer(link.writer, link.queue, link.port_handle);
 }
 
+}  // namespace
+
+bool open_terminal_link(Program& program, TerminalLink& link) {
+    const bool opened = open_serial_port(program);
+    show_pending_error(program);
+    if (opened) start_link(program, link);
+    return opened;
+}
+
+bool reopen_terminal_link(Program& program, TerminalLink& link) {
+    if (!open_serial_port(program)) {
+        clear_error(program.errors);
+        return false;
+    }
+    start_link(program, link);
+    return true;
+}
+
 void close_terminal_link(Program& program, TerminalLink& link) {
     stop_transmit_writer(link.writer, link.queue);
-    close_terminal_port(program, link);
+    close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    link.port_handle = NO_OS_HANDLE;
+    show_pending_error(program);
 }
 
 void drop_terminal_link(Program& program, TerminalLink& link) {
@@ -83,18 +101,6 @@ void drop_terminal_link(Program& program, TerminalLink& link) {
     close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
     program.errors = before;
     link.port_handle = NO_OS_HANDLE;
-}
-
-bool reopen_terminal_link(Program& program, TerminalLink& link) {
-    open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
-    if (error_number(program.errors) != 0) {
-        clear_error(program.errors);
-        return false;
-    }
-    set_up_terminal_port(program, link);
-    reset_queue(link.queue);
-    start_transmit_writer(link.writer, link.queue, link.port_handle);
-    return true;
 }
 
 }  // namespace zizuvu

@@ -4,22 +4,20 @@
 // emptied and the writer started; and all of it undone again.
 //
 //   TerminalLink          the port handle, the queue over the run's storage, the writer
-//   open_terminal_link    open and set the port, empty the queue, start the writer
+//   open_terminal_link    open and set the port, empty the queue, start the writer;
+//                         false, with the reason on the status row, when it cannot
+//   reopen_terminal_link  the same again, quietly: false while it still cannot
 //   close_terminal_link   stop the writer (queued bytes dropped), close the port
-//   open_terminal_port    the port alone, opened and set
-//   close_terminal_port   the port alone, closed
 //   drop_terminal_link    the device went away: writer stopped, port closed, nothing shown
-//   reopen_terminal_link  the same port again with the same settings, queue emptied,
-//                         writer started; false while it cannot be opened
 //
-// A port that cannot be opened is shown on the status row and the terminal goes on
-// without it: nothing arrives, and keys are queued but never sent. Errors of the
-// line settings stay pending for the terminal's next check point.
+// Only a serial device is taken: a file, a pipe, a directory or /dev/null behind
+// the port's name is closed again untouched and counts as a port that cannot be
+// opened (error 75), so no key is ever written into it.
 //
-// After drop_terminal_link the queue stays stopped, so keys typed until the device
-// is back are refused rather than kept to be sent later. A reopen that fails leaves
-// nothing open and no error pending: the device is simply not back yet, and trying
-// again must not fill the status row with errors.
+// While the link is down (never opened, or dropped) the queue stays stopped, so keys
+// typed until the device is there are refused rather than kept to be sent later. A
+// reopen that fails leaves nothing open and no error pending: the device is simply
+// not there yet, and trying again must not fill the status row with errors.
 
 #include "app/program.hpp"
 #include "terminal/transmit_queue.hpp"
@@ -30,18 +28,16 @@ namespace zizuvu {
 inline constexpr std::uint32_t TERMINAL_WRITE_TIMEOUT_MS = 100;
 
 struct TerminalLink {
-    explicit TerminalLink(Program& program) : queue(program.transmit_queue) {}
+    explicit TerminalLink(Program& program) : queue(program.transmit_queue) { stop_queue(queue); }
 
     OsHandle port_handle = NO_OS_HANDLE;
     TransmitQueue queue;
     TransmitWriter writer;
 };
 
-void open_terminal_link(Program& program, TerminalLink& link);
-void close_terminal_link(Program& program, TerminalLink& link);
-void open_terminal_port(Program& program, TerminalLink& link);
-void close_terminal_port(Program& program, TerminalLink& link);
-void drop_terminal_link(Program& program, TerminalLink& link);
+bool open_terminal_link(Program& program, TerminalLink& link);
 bool reopen_terminal_link(Program& program, TerminalLink& link);
+void close_terminal_link(Program& program, TerminalLink& link);
+void drop_terminal_link(Program& program, TerminalLink& link);
 
 }  // namespace zizuvu

@@ -38,9 +38,27 @@ PendingBytes next_to_send(TransmitQueue& queue) {
 
 void mark_sent(TransmitQueue& queue, std::uint32_t sent) {
     queue.read_index = (queue.read_index + sent) % TRANSMIT_QUEUE_SIZE;
-    queue.count.fetch_sub(static_cast<std::int32_t>(sent), std::memory_order_acq_rel);
+    // Sequentially consistent with the flag: either the waiter sees the room made
+    // here, or this sees the waiter and wakes it.
+    queue.count.fetch_sub(static_cast<std::int32_t>(sent), std::memory_order_seq_cst);
+    if (queue.room_wanted.load(std::memory_order_seq_cst)) {
+        { const std::lock_guard lock(queue.room_lock); }
+        queue.room_made.notify_one();
+    }
 }
 
 void wait_for_queued(TransmitQueue& queue) { queue.count.wait(0, std::memory_order_acquire); }
+
+bool wait_for_room(TransmitQueue& queue, std::size_t bytes, std::chrono::milliseconds limit) {
+    const auto fits = [&queue, bytes] {
+        const std::int32_t queued = queue.count.load(std::memory_order_seq_cst);
+        return queued >= 0 && static_cast<std::size_t>(queued) + bytes <= TRANSMIT_QUEUE_SIZE;
+    };
+    std::unique_lock lock(queue.room_lock);
+    queue.room_wanted.store(true, std::memory_order_seq_cst);
+    const bool room = queue.room_made.wait_for(lock, limit, fits);
+    queue.room_wanted.store(false, std::memory_order_relaxed);
+    return room;
+}
 
 }  // namespace zizuvu

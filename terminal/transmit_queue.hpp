@@ -10,6 +10,7 @@
 //   next_to_send      writer: what to send next, never past the end of the storage
 //   mark_sent         writer: that many bytes went out
 //   wait_for_queued   writer: sleep until a key is queued or the stop is given
+//   wait_for_room     main thread: sleep until `bytes` more fit, the stop, or the limit
 //
 // Ownership: only the main thread moves write_index, only the writer moves
 // read_index, and the count is the one thing both change, always with one atomic
@@ -21,7 +22,10 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 #include "app/program.hpp"
 #include "platform/key_text.hpp"
@@ -37,6 +41,10 @@ struct TransmitQueue {
     std::uint32_t write_index = 0;  // main thread only
     std::uint32_t read_index = 0;   // writer only
     std::atomic<std::int32_t> count{0};
+    // A main thread waiting for room is woken by the writer's next send.
+    std::atomic<bool> room_wanted{false};
+    std::mutex room_lock;
+    std::condition_variable room_made;
 };
 
 struct PendingBytes {
@@ -54,5 +62,7 @@ void stop_queue(TransmitQueue& queue);
 PendingBytes next_to_send(TransmitQueue& queue);
 void mark_sent(TransmitQueue& queue, std::uint32_t sent);
 void wait_for_queued(TransmitQueue& queue);
+// True once `bytes` fit; false when the limit passed first or the queue was stopped.
+bool wait_for_room(TransmitQueue& queue, std::size_t bytes, std::chrono::milliseconds limit);
 
 }  // namespace zizuvu

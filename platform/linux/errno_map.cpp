@@ -42,7 +42,7 @@ constexpr ErrnoMeaning meanings[] = {
     {EBUSY, WIN32_ACCESS_DENIED},         // port held by another program
     {EWOULDBLOCK, WIN32_SHARING_VIOLATION},  // lock held by another program
     {ETXTBSY, WIN32_SHARING_VIOLATION},
-    {EISDIR, WIN32_ACCESS_DENIED},
+    {EISDIR, WIN32_INVALID_FUNCTION},     // a directory is no port, and no permission would make it one
     {EBADF, WIN32_INVALID_HANDLE},
     {ENOMEM, WIN32_NOT_ENOUGH_MEMORY},
     {EINVAL, WIN32_BAD_COMMAND},

@@ -310,6 +310,8 @@ bool set_queue_sizes(OsHandle port, const QueueSizes& sizes) {
 
 bool port_gone(OsHandle port) { return usable(port) && port_hung_up(fd_of(port)); }
 
+bool is_serial_device(OsHandle port) { return usable(port) && port_handle_state(fd_of(port)).is_terminal; }
+
 bool clear_port_errors(OsHandle port, PortStatus& status) {
     if (!usable(port)) return fail_with(EBADF);
     const int fd = fd_of(port);

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "platform/linux/port_readiness.hpp"
+#include "platform/port_io.hpp"
 #include "platform/port_wait.hpp"
 
 namespace zizuvu {
@@ -9,6 +10,12 @@ PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int n
     const OsHandle port = port_to_watch(console, channels, number);
     if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
     const int fd = static_cast<int>(port);
+    // A file or a pipe reads as ready for ever without a byte to count: only a key
+    // can end a wait on it, or the wait would spin.
+    if (!is_serial_device(port)) {
+        wait_for_input(console);
+        return PortWaitEnd::waited;
+    }
     const std::optional<int> waiting = input_waiting(fd);
     if (!waiting || port_hung_up(fd)) return PortWaitEnd::port_gone;
     if (*waiting >= min_bytes) return PortWaitEnd::waited;

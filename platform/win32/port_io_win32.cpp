@@ -227,6 +227,14 @@ bool port_gone(OsHandle port) {
 }
 
 // Win32 has no call for it: a USB adapter's latency is a setting of its driver.
+bool is_serial_device(OsHandle port) {
+    if (!usable(port) || GetFileType(handle_of(port)) != FILE_TYPE_CHAR) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const QuietErrorMode quiet;
+    return GetCommState(handle_of(port), &dcb) != FALSE;
+}
+
 void request_low_latency(OsHandle) {}
 
 OsHandle open_port_device(std::string_view port_name) {
