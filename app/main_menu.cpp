@@ -1,6 +1,8 @@
 #include "app/main_menu.hpp"
 
-#include "app/procedures.hpp"
+#include "app/select_port_and_baud.hpp"
+#include "session/status_row.hpp"
+#include "terminal/setup_terminal.hpp"
 
 namespace zizuvu {
 namespace {
@@ -11,8 +13,11 @@ struct MenuChoice {
 };
 
 constexpr MenuChoice menu_choices[] = {
-    {'0', download_older_radio}, {'1', download_current_radio}, {'2', run_setup_terminal},
-    {'3', select_port_and_baud}, {'4', program_retry},
+    {'0', [](Program& p) { download_older_radio(p.session, p.downloads); }},
+    {'1', [](Program& p) { download_current_radio(p.session, p.downloads); }},
+    {'2', [](Program& p) { run_setup_terminal(p.session, p.transmit_storage); }},
+    {'3', [](Program& p) { select_port_and_baud(p.session); }},
+    {'4', [](Program& p) { program_retry(p.session, p.downloads); }},
 };
 
 constexpr std::string_view menu_lines[] = {
@@ -27,27 +32,17 @@ constexpr std::string_view menu_lines[] = {
 }  // namespace
 
 void start_up(Program& program) {
-    Screen& screen = program.console.screen;
-    clear_error(program.errors);
+    Session& session = program.session;
+    Screen& screen = session.console.screen;
+    clear_error(session.errors);
     clear_screen(screen);
     set_screen_size(screen, SCREEN_COLUMNS, SCREEN_ROWS);
-    program.port_settings = PortSettings{};
+    session.port_settings = PortSettings{};
     clear_screen(screen);
 }
 
-void draw_settings_line(Program& program) {
-    Screen& screen = program.console.screen;
-    locate(screen, STATUS_ROW, 1);
-    set_colors(screen, COLOR_YELLOW, COLOR_BLUE, SCREEN_COLUMNS);
-    print_text(screen, "  ");
-    print_text(screen, program.port_settings.port_name);
-    next_print_zone(screen);
-    print_text(screen, "Baudrate = ");
-    print_number(screen, program.port_settings.baud_rate);
-}
-
-void draw_main_menu(Program& program) {
-    Screen& screen = program.console.screen;
+void draw_main_menu(Session& session) {
+    Screen& screen = session.console.screen;
     set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
     clear_screen(screen);
     print_text(screen, "            ");
@@ -59,15 +54,15 @@ void draw_main_menu(Program& program) {
         print_newline(screen);
         print_newline(screen);
     }
-    draw_settings_line(program);
+    draw_settings_line(session);
     locate(screen, 1, 1);
     set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
 }
 
 void run_main_menu(Program& program) {
-    Console& console = program.console;
+    Console& console = program.session.console;
     for (;;) {
-        draw_main_menu(program);
+        draw_main_menu(program.session);
         wait_for_key(console);
         const KeyText key = poll_key(console);
         if (key.is(KEY_ESCAPE)) return;

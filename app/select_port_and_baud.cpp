@@ -1,5 +1,6 @@
-#include "app/procedures.hpp"
-#include "platform/text_format.hpp"
+#include "app/select_port_and_baud.hpp"
+
+#include "console/text_format.hpp"
 
 namespace zizuvu {
 namespace {
@@ -13,8 +14,8 @@ std::int32_t ask_number(Console& console, std::string_view prompt) {
 
 }  // namespace
 
-void select_port_and_baud(Program& program) {
-    Console& console = program.console;
+void select_port_and_baud(Session& session) {
+    Console& console = session.console;
     std::int32_t port = 0;
     for (;;) {
         clear_screen(console.screen);
@@ -22,13 +23,13 @@ void select_port_and_baud(Program& program) {
         if (port >= 0 && port <= 9) break;
         beep(console);
     }
-    if (port != 0) program.port_settings.port_name = "Com" + std::string(1, static_cast<char>('0' + port));
+    if (port != 0) session.port_settings.port_name = "Com" + std::string(1, static_cast<char>('0' + port));
     for (;;) {
         const std::int32_t baud = ask_number(console, "Setup Baud Rate ");
         if (baud == 0) return;
         for (std::int32_t speed : accepted_speeds) {
             if (baud == speed) {
-                program.port_settings.baud_rate = baud;
+                session.port_settings.baud_rate = baud;
                 return;
             }
         }

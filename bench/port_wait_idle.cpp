@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/linux/terminal_io.hpp"
-#include "platform/port_wait.hpp"
+#include "serial/channel_wait.hpp"
 #include "tests/support/pty_pair.hpp"
 
 namespace {

@@ -1,7 +1,7 @@
 // Menu choice "1": the download for radios at X.72 and newer, up to the erase; the
 // programming phase follows in programming_phase.cpp.
-#include "app/error_indicator.hpp"
-#include "app/procedures.hpp"
+#include "session/error_indicator.hpp"
+#include "download/download_procedures.hpp"
 #include "download/download_link.hpp"
 #include "download/download_screen.hpp"
 #include "download/older_radio_download.hpp"
@@ -10,67 +10,67 @@
 #include "download/radio_protocol.hpp"
 #include "download/wire_exchange.hpp"
 #include "platform/clock.hpp"
-#include "platform/serial_channel.hpp"
-#include "platform/text_format.hpp"
+#include "serial/serial_channel.hpp"
+#include "console/text_format.hpp"
 
 namespace zizuvu {
 namespace {
 
-void send_checked(Program& program, std::uint8_t byte) {
-    send_byte(program, byte);
-    show_pending_error(program);
+void send_checked(Session& session, std::uint8_t byte) {
+    send_byte(session, byte);
+    show_pending_error(session);
 }
 
-std::uint16_t draw_challenge(Program& program) {
-    randomize(program.random, seconds_since_midnight());
-    const double u = random_fraction(program.random);
+std::uint16_t draw_challenge(Downloads& downloads) {
+    randomize(downloads.random, seconds_since_midnight());
+    const double u = random_fraction(downloads.random);
     return static_cast<std::uint16_t>(round_to_int32(65534.0 * u + 1.0));
 }
 
 // Mode command, speed code and challenge at 19200 baud; returns the challenge.
-std::uint16_t enter_download_mode(Program& program, const DownloadLink& link) {
-    send_checked(program, ENTRY_SERVICE_PAGE);
+std::uint16_t enter_download_mode(Session& session, Downloads& downloads, const DownloadLink& link) {
+    send_checked(session, ENTRY_SERVICE_PAGE);
     pause_ms(300);
-    discard_waiting_input(program, 0);
-    show_pending_error(program);
+    discard_waiting_input(session, 0);
+    show_pending_error(session);
     const DownloadCode command = mode_command();
     for (int i = 0; i < command.length; ++i) {
-        send_checked(program, command.bytes[static_cast<std::size_t>(i)]);
+        send_checked(session, command.bytes[static_cast<std::size_t>(i)]);
         pause_ms(10);
     }
-    send_checked(program, static_cast<std::uint8_t>(link.speed_code));
-    const std::uint16_t challenge = draw_challenge(program);
-    locate(program.console.screen, 10, 1);
+    send_checked(session, static_cast<std::uint8_t>(link.speed_code));
+    const std::uint16_t challenge = draw_challenge(downloads);
+    locate(session.console.screen, 10, 1);
     pause_ms(10);
-    send_checked(program, static_cast<std::uint8_t>(challenge >> 8));
+    send_checked(session, static_cast<std::uint8_t>(challenge >> 8));
     pause_ms(10);
-    send_checked(program, static_cast<std::uint8_t>(challenge & 0xFF));
+    send_checked(session, static_cast<std::uint8_t>(challenge & 0xFF));
     pause_ms(10);
     return challenge;
 }
 
 // The identification, the serial number and the erase request; false when the
 // operator left the wait (channel closed).
-bool identify_radio(Program& program, std::uint16_t challenge) {
-    Screen& screen = program.console.screen;
+bool identify_radio(Session& session, std::uint16_t challenge) {
+    Screen& screen = session.console.screen;
     print_text(screen, "Waiting for Radio ID");
     print_newline(screen);
-    if (!wait_for_answer(program, 4)) {
-        poll_key(program.console);
-        close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    if (!wait_for_answer(session, 4)) {
+        poll_key(session.console);
+        close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
         return false;
     }
-    const std::string id = read_channel(program.channels, PORT_CHANNEL, 4);
+    const std::string id = read_channel(session.channels, PORT_CHANNEL, 4);
     if (id.size() == 4 && static_cast<std::uint8_t>(id[0]) == ID_LEAD) {
         const std::uint32_t serial = unmask_serial_number(challenge, static_cast<std::uint8_t>(id[1]),
                                                           static_cast<std::uint8_t>(id[2]), static_cast<std::uint8_t>(id[3]));
         print_text(screen, "Radio Serial Number is ");
         print_number(screen, serial);
         print_newline(screen);
-        send_byte(program, ERASE_REQUEST);
+        send_byte(session, ERASE_REQUEST);
         pause_ms(10);
-        discard_waiting_input(program, 0);
-        show_pending_error(program);
+        discard_waiting_input(session, 0);
+        show_pending_error(session);
         print_text(screen, "Waiting for erase");
         print_newline(screen);
     }
@@ -78,42 +78,42 @@ bool identify_radio(Program& program, std::uint16_t challenge) {
 }
 
 // The erase acknowledgement; -1 when the operator left with Escape (channel closed).
-int wait_for_erase_reply(Program& program) {
-    while (!wait_for_answer(program, 1)) {
-        if (poll_key(program.console).is(KEY_ESCAPE)) {
-            close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+int wait_for_erase_reply(Session& session) {
+    while (!wait_for_answer(session, 1)) {
+        if (poll_key(session.console).is(KEY_ESCAPE)) {
+            close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
             return -1;
         }
     }
-    const std::string reply = read_channel(program.channels, PORT_CHANNEL, 1);
+    const std::string reply = read_channel(session.channels, PORT_CHANNEL, 1);
     return reply.empty() ? 0 : static_cast<std::uint8_t>(reply[0]);
 }
 
 }  // namespace
 
-void download_current_radio(Program& program) {
-    start_download_screen(program);
-    print_text(program.console.screen, "Radio in setup? (Y,N, or Return to Quit) ");
-    if (!is_yes(read_line(program.console))) return;
-    print_newline(program.console.screen);
+void download_current_radio(Session& session, Downloads& downloads) {
+    start_download_screen(session);
+    print_text(session.console.screen, "Radio in setup? (Y,N, or Return to Quit) ");
+    if (!is_yes(read_line(session.console))) return;
+    print_newline(session.console.screen);
     DownloadLink link;
-    link.speed_code = ask_high_speed(program) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
-    if (operator_left(program)) return;
-    if (!open_download_link(program, link)) return;
+    link.speed_code = ask_high_speed(session) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    if (operator_left(session)) return;
+    if (!open_download_link(session, link)) return;
 
-    const std::uint16_t challenge = enter_download_mode(program, link);
-    switch_to_download_speed(program, link, link.speed_code);
-    if (!identify_radio(program, challenge)) return;
-    const int reply = wait_for_erase_reply(program);
+    const std::uint16_t challenge = enter_download_mode(session, downloads, link);
+    switch_to_download_speed(session, link, link.speed_code);
+    if (!identify_radio(session, challenge)) return;
+    const int reply = wait_for_erase_reply(session);
     if (reply < 0) return;
     if (reply == ERASE_DONE) {
-        programming_phase(program, link);
+        programming_phase(session, downloads, link);
         return;
     }
     // Not the acknowledgement of this generation: the radio may still report its
     // erase the older way.
-    beep(program.console);
-    continue_at_older_erase_wait(program, link.port_handle);
+    beep(session.console);
+    continue_at_older_erase_wait(session, downloads, link.port_handle);
 }
 
 }  // namespace zizuvu

@@ -12,17 +12,17 @@
 
 #include <cstdint>
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 
 namespace zizuvu {
 
 enum class OperatorAnswer { go_on, end_download };
 
-OperatorAnswer ask_after_address_stall(Program& program);
-OperatorAnswer ask_after_wrong_echo(Program& program, std::uint16_t address, unsigned echo);
-OperatorAnswer ask_after_transmit_error(Program& program);
-OperatorAnswer ask_after_acknowledgement_stall(Program& program, std::uint16_t address);
-OperatorAnswer ask_after_wrong_acknowledgement(Program& program, std::uint8_t data, std::uint8_t received,
+OperatorAnswer ask_after_address_stall(Session& session);
+OperatorAnswer ask_after_wrong_echo(Session& session, std::uint16_t address, unsigned echo);
+OperatorAnswer ask_after_transmit_error(Session& session);
+OperatorAnswer ask_after_acknowledgement_stall(Session& session, std::uint16_t address);
+OperatorAnswer ask_after_wrong_acknowledgement(Session& session, std::uint8_t data, std::uint8_t received,
                                                std::uint16_t address);
 
 }  // namespace zizuvu

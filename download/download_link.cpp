@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "app/error_indicator.hpp"
+#include "session/error_indicator.hpp"
 #include "platform/clock.hpp"
 #include "platform/process_priority.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 
 namespace zizuvu {
 namespace {
@@ -33,13 +33,13 @@ constexpr LinkSetting link_settings[] = {
     {OPTION_DTR_LINE, 1},
 };
 
-void report_failed_link(Program& program, std::string_view message) {
-    Console& console = program.console;
-    show_error_indicator(program);
+void report_failed_link(Session& session, std::string_view message) {
+    Console& console = session.console;
+    show_error_indicator(session);
     print_text(console.screen, message);
     print_newline(console.screen);
     beep(console);
-    close_all_channels(program.channels);
+    close_all_channels(session.channels);
     // The operator gets the two seconds to read it, so it must be on the screen first.
     present_now(console);
     pause_ms(FAILED_LINK_PAUSE_MS);
@@ -47,30 +47,30 @@ void report_failed_link(Program& program, std::string_view message) {
 
 }  // namespace
 
-bool open_download_port(Program& program) {
+bool open_download_port(Session& session) {
     // An error left over from an earlier screen is shown now, so that the check
     // after the open answers for this open alone: a port that opened is never
     // reported as one that could not be opened.
-    show_pending_error(program);
-    open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
-    if (error_number(program.errors) != 0) {
-        report_failed_link(program, "Can't Open Com Port");
+    show_pending_error(session);
+    open_channel(session.channels, session.port_settings.port_name, PORT_CHANNEL);
+    if (error_number(session.errors) != 0) {
+        report_failed_link(session, "Can't Open Com Port");
         return false;
     }
     for (const LinkSetting& setting : link_settings) {
-        set_port_option(program.channels, PORT_CHANNEL, setting.code, setting.value);
+        set_port_option(session.channels, PORT_CHANNEL, setting.code, setting.value);
     }
-    if (error_number(program.errors) != 0) {
-        report_failed_link(program, "Error Opening Com Port");
+    if (error_number(session.errors) != 0) {
+        report_failed_link(session, "Error Opening Com Port");
         return false;
     }
-    request_low_latency(find_channel_handle(program.channels, PORT_CHANNEL));
+    request_low_latency(find_channel_handle(session.channels, PORT_CHANNEL));
     return true;
 }
 
-bool open_download_link(Program& program, DownloadLink& link) {
-    if (!open_download_port(program)) return false;
-    link.port_handle = channel_handle(program.channels, PORT_CHANNEL);
+bool open_download_link(Session& session, DownloadLink& link) {
+    if (!open_download_port(session)) return false;
+    link.port_handle = channel_handle(session.channels, PORT_CHANNEL);
     // All zero: no time-outs at all. The downloads read only bytes already counted
     // as waiting, so a read never waits, and a write returns once the driver has
     // taken every byte.
@@ -79,12 +79,12 @@ bool open_download_link(Program& program, DownloadLink& link) {
     timeouts = PortTimeouts{};
     set_port_timeouts(link.port_handle, timeouts);
     get_line_state(link.port_handle, link.saved_line_state);
-    discard_waiting_input(program, 0);
-    show_pending_error(program);
+    discard_waiting_input(session, 0);
+    show_pending_error(session);
     return true;
 }
 
-void switch_to_download_speed(Program& /*program*/, DownloadLink& link, int speed_code) {
+void switch_to_download_speed(Session& /*session*/, DownloadLink& link, int speed_code) {
     // Only 4 and 12 are ever chosen; anything not above 0 has no speed to go to.
     if (speed_code <= 0) return;
     raise_priority();
@@ -94,9 +94,9 @@ void switch_to_download_speed(Program& /*program*/, DownloadLink& link, int spee
     restore_priority();
 }
 
-void discard_waiting_input(Program& program, int threshold) {
-    const std::int32_t waiting = bytes_waiting(program.channels, PORT_CHANNEL);
-    if (waiting > threshold) read_channel(program.channels, PORT_CHANNEL, waiting);
+void discard_waiting_input(Session& session, int threshold) {
+    const std::int32_t waiting = bytes_waiting(session.channels, PORT_CHANNEL);
+    if (waiting > threshold) read_channel(session.channels, PORT_CHANNEL, waiting);
 }
 
 void raise_priority() { set_process_priority(PriorityClass::raised); }

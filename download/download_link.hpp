@@ -15,7 +15,7 @@
 // Com Port", the indicator, a beep, every channel closed, two seconds to read it)
 // and return false: the caller then goes straight back to the menu.
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 #include "download/radio_protocol.hpp"
 #include "platform/port_io.hpp"
 
@@ -27,10 +27,10 @@ struct DownloadLink {
     LineState saved_line_state{};
 };
 
-bool open_download_port(Program& program);
-bool open_download_link(Program& program, DownloadLink& link);
-void switch_to_download_speed(Program& program, DownloadLink& link, int speed_code);
-void discard_waiting_input(Program& program, int threshold);
+bool open_download_port(Session& session);
+bool open_download_link(Session& session, DownloadLink& link);
+void switch_to_download_speed(Session& session, DownloadLink& link, int speed_code);
+void discard_waiting_input(Session& session, int threshold);
 void raise_priority();
 void restore_priority();
 

@@ -13,7 +13,7 @@
 
 #include <string_view>
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 
 namespace zizuvu {
 
@@ -21,14 +21,14 @@ inline constexpr std::string_view DOWNLOAD_TITLE = "           Download New Firm
 inline constexpr std::string_view HIGH_SPEED_QUESTION =
     "High Speed Download (use with caution and FIFO enabled) (N (default), or Y ) ";
 
-void start_download_screen(Program& program);
+void start_download_screen(Session& session);
 bool is_yes(std::string_view line);
-bool ask_high_speed(Program& program);
-bool operator_left(const Program& program);
-KeyText wait_for_operator_key(Program& program);
-void blank_row(Program& program, int row, int blanks);
+bool ask_high_speed(Session& session);
+bool operator_left(const Session& session);
+KeyText wait_for_operator_key(Session& session);
+void blank_row(Session& session, int row, int blanks);
 // Elapsed time since `start_time` (a reading of seconds_since_midnight kept in
 // single precision), then the port closed, then the wait for any key.
-void finish_download(Program& program, float start_time);
+void finish_download(Session& session, float start_time);
 
 }  // namespace zizuvu

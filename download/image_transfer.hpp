@@ -8,7 +8,7 @@
 //   ByteStep         what the per-byte exchange says about the byte it handled
 //   transfer_image   the loop; returns when the download is to finish
 
-#include "app/program.hpp"
+#include "download/download_procedures.hpp"
 #include "download/download_link.hpp"
 #include "download/progress_bar.hpp"
 #include "download/table_walk.hpp"
@@ -21,16 +21,17 @@ enum class ByteStep {
     end_download,  // the operator ended the download
 };
 
-// show_progress_line(Program&, const TableWalk&); exchange_byte(std::uint16_t address,
+// show_progress_line(const TableWalk&); exchange_byte(std::uint16_t address,
 // std::uint8_t data) -> ByteStep. Both are the download's own; nothing here allocates.
 template <class ShowProgressLine, class ExchangeByte>
-void transfer_image(Program& program, ShowProgressLine&& show_progress_line, ExchangeByte&& exchange_byte) {
+void transfer_image(Session& session, Downloads& downloads, ShowProgressLine&& show_progress_line,
+                    ExchangeByte&& exchange_byte) {
     const FirmwareTable table = firmware_image();
     TableWalk walk;
-    start_walk(walk, table, program.record_buffer);
+    start_walk(walk, table, downloads.record_buffer);
     ProgressBar bar(table);
     for (RecordStep step; (step = next_record(walk)) != RecordStep::end_of_table;) {
-        show_progress_line(program, walk);
+        show_progress_line(walk);
         if (step == RecordStep::skipped) continue;
         raise_priority();
         ByteStep byte_step = ByteStep::next;
@@ -41,9 +42,9 @@ void transfer_image(Program& program, ShowProgressLine&& show_progress_line, Exc
         }
         restore_priority();
         if (byte_step == ByteStep::end_download) return;
-        bar.record_sent(program, walk.record->byte_count());
+        bar.record_sent(session, walk.record->byte_count());
         if (walk_complete(walk)) return;
-        if (poll_key(program.console).is(KEY_ESCAPE)) return;
+        if (poll_key(session.console).is(KEY_ESCAPE)) return;
     }
 }
 

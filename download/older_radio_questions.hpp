@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 #include "download/current_radio_prompts.hpp"
 
 namespace zizuvu {
@@ -19,10 +19,10 @@ namespace zizuvu {
 // What the operator asked for at a stall: nothing, a resend, or the end.
 enum class StallAnswer { wait_on, resend, end_download };
 
-StallAnswer ask_after_older_address_stall(Program& program);
-OperatorAnswer ask_after_older_wrong_echo(Program& program, std::uint16_t address, unsigned echo, std::uint8_t data);
-StallAnswer ask_after_older_transmit_error(Program& program, bool write_succeeded);
-StallAnswer ask_after_older_data_stall(Program& program, std::uint16_t address);
-OperatorAnswer ask_after_older_wrong_data(Program& program, std::uint8_t data, std::uint8_t echo, std::uint16_t address);
+StallAnswer ask_after_older_address_stall(Session& session);
+OperatorAnswer ask_after_older_wrong_echo(Session& session, std::uint16_t address, unsigned echo, std::uint8_t data);
+StallAnswer ask_after_older_transmit_error(Session& session, bool write_succeeded);
+StallAnswer ask_after_older_data_stall(Session& session, std::uint16_t address);
+OperatorAnswer ask_after_older_wrong_data(Session& session, std::uint8_t data, std::uint8_t echo, std::uint16_t address);
 
 }  // namespace zizuvu

@@ -1,6 +1,6 @@
 // Menu choice "4": the programming phase of the X.72-and-newer download again from
 // the first record, without the handshake.
-#include "app/procedures.hpp"
+#include "download/download_procedures.hpp"
 #include "download/download_link.hpp"
 #include "download/download_screen.hpp"
 #include "download/programming_phase.hpp"
@@ -10,20 +10,20 @@
 
 namespace zizuvu {
 
-void program_retry(Program& program) {
-    start_download_screen(program);
+void program_retry(Session& session, Downloads& downloads) {
+    start_download_screen(session);
     DownloadLink link;
-    link.speed_code = ask_high_speed(program) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
-    if (operator_left(program)) return;
-    if (!open_download_link(program, link)) return;
-    locate(program.console.screen, 10, 1);
+    link.speed_code = ask_high_speed(session) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    if (operator_left(session)) return;
+    if (!open_download_link(session, link)) return;
+    locate(session.console.screen, 10, 1);
     pause_ms(10);
-    switch_to_download_speed(program, link, link.speed_code);
-    send_bytes(program, RESYNC);
+    switch_to_download_speed(session, link, link.speed_code);
+    send_bytes(session, RESYNC);
     // Only more than one waiting byte is thrown away: a single one stays and is read
     // as the first byte of the first echo.
-    discard_waiting_input(program, 1);
-    programming_phase(program, link);
+    discard_waiting_input(session, 1);
+    programming_phase(session, downloads, link);
 }
 
 }  // namespace zizuvu

@@ -5,11 +5,11 @@
 //
 //   programming_phase   from "Starting Download" to the return to the menu
 
-#include "app/program.hpp"
+#include "download/download_procedures.hpp"
 #include "download/download_link.hpp"
 
 namespace zizuvu {
 
-void programming_phase(Program& program, DownloadLink& link);
+void programming_phase(Session& session, Downloads& downloads, DownloadLink& link);
 
 }  // namespace zizuvu

@@ -30,16 +30,16 @@ long image_bytes_to_send(const FirmwareTable& table) {
 
 ProgressBar::ProgressBar(const FirmwareTable& table) : total_(std::max(image_bytes_to_send(table), 1L)), started_(Clock::now()) {}
 
-void ProgressBar::record_sent(Program& program, int byte_count) {
+void ProgressBar::record_sent(Session& session, int byte_count) {
     sent_ += byte_count;
     const auto now = Clock::now();
     if (sent_ < total_ && now - last_drawn_ < REDRAW_INTERVAL) return;
     last_drawn_ = now;
-    draw(program);
+    draw(session);
 }
 
-void ProgressBar::draw(Program& program) {
-    Screen& screen = program.console.screen;
+void ProgressBar::draw(Session& session) {
+    Screen& screen = session.console.screen;
     const int row = cursor_row(screen);
     const int column = cursor_column(screen);
     const int foreground = screen.foreground;

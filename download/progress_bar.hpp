@@ -10,7 +10,7 @@
 
 #include <chrono>
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 #include "download/firmware_image.hpp"
 
 namespace zizuvu {
@@ -22,11 +22,11 @@ long image_bytes_to_send(const FirmwareTable& table);
 class ProgressBar {
 public:
     explicit ProgressBar(const FirmwareTable& table);
-    void record_sent(Program& program, int byte_count);
+    void record_sent(Session& session, int byte_count);
 
 private:
     using Clock = std::chrono::steady_clock;
-    void draw(Program& program);
+    void draw(Session& session);
 
     long total_;
     long sent_ = 0;

@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/error_indicator.hpp"
+#include "session/error_indicator.hpp"
 #include "platform/port_io.hpp"
-#include "platform/port_wait.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/channel_wait.hpp"
+#include "serial/serial_channel.hpp"
 
 namespace zizuvu {
 
-void send_byte(Program& program, std::uint8_t byte) { send_bytes(program, std::span(&byte, 1)); }
+void send_byte(Session& session, std::uint8_t byte) { send_bytes(session, std::span(&byte, 1)); }
 
-void send_bytes(Program& program, std::span<const std::uint8_t> bytes) {
-    write_channel(program.channels, PORT_CHANNEL,
+void send_bytes(Session& session, std::span<const std::uint8_t> bytes) {
+    write_channel(session.channels, PORT_CHANNEL,
                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-bool wait_for_answer(Program& program, int min_bytes) {
+bool wait_for_answer(Session& session, int min_bytes) {
     bool told = false;
     for (;;) {
         // The wait comes before the tests: it returns at once whenever they would pass,
@@ -25,17 +25,17 @@ bool wait_for_answer(Program& program, int min_bytes) {
         // the radio sooner (on a pseudo-terminal, about 10 us of every round trip).
         PortWaitEnd end = PortWaitEnd::waited;
         if (told) {
-            wait_for_input(program.console);
+            wait_for_input(session.console);
         } else {
-            end = wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, min_bytes);
+            end = wait_for_port_or_key(session.console, session.channels, PORT_CHANNEL, min_bytes);
         }
-        if (bytes_waiting(program.channels, PORT_CHANNEL) >= min_bytes) return true;
-        if (key_waiting(program.console)) return false;
+        if (bytes_waiting(session.channels, PORT_CHANNEL) >= min_bytes) return true;
+        if (key_waiting(session.console)) return false;
         // The device went away (an adapter pulled): the wait can never end by itself.
         // The operator sees the failure on the status row at once, and then only a key
         // ends the wait. The look at the port just made has recorded the failure.
-        if (end == PortWaitEnd::port_gone && !told && error_number(program.errors) != 0) {
-            show_error_indicator(program);
+        if (end == PortWaitEnd::port_gone && !told && error_number(session.errors) != 0) {
+            show_error_indicator(session);
             told = true;
         }
     }

@@ -16,14 +16,14 @@
 #include <initializer_list>
 #include <span>
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 #include "platform/os_handle.hpp"
 
 namespace zizuvu {
 
-void send_byte(Program& program, std::uint8_t byte);
-void send_bytes(Program& program, std::span<const std::uint8_t> bytes);
-bool wait_for_answer(Program& program, int min_bytes);
+void send_byte(Session& session, std::uint8_t byte);
+void send_bytes(Session& session, std::span<const std::uint8_t> bytes);
+bool wait_for_answer(Session& session, int min_bytes);
 void read_direct(OsHandle port, std::uint8_t* bytes, std::uint32_t count);
 struct DirectWrite {
     bool succeeded;         // the call's own success value

@@ -6,10 +6,10 @@
 #include <cstdlib>
 
 #include "app/main_menu.hpp"
-#include "app/procedures.hpp"
 #include "app/program.hpp"
-#include "platform/serial_channel.hpp"
+#include "download/download_procedures.hpp"
 #include "fuzz/download_radio.hpp"
+#include "serial/serial_channel.hpp"
 
 using namespace zizuvu;
 
@@ -27,11 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Program program(console);
     start_up(program);
     switch (opening.procedure) {
-        case fuzzing::Procedure::older: download_older_radio(program); break;
-        case fuzzing::Procedure::current: download_current_radio(program); break;
-        case fuzzing::Procedure::retry: program_retry(program); break;
+        case fuzzing::Procedure::older: download_older_radio(program.session, program.downloads); break;
+        case fuzzing::Procedure::current: download_current_radio(program.session, program.downloads); break;
+        case fuzzing::Procedure::retry: program_retry(program.session, program.downloads); break;
     }
     // Every procedure closes what it opened, whatever the radio said.
-    if (find_channel_handle(program.channels, PORT_CHANNEL) != NO_OS_HANDLE) std::abort();
+    if (find_channel_handle(program.session.channels, PORT_CHANNEL) != NO_OS_HANDLE) std::abort();
     return 0;
 }

@@ -21,7 +21,7 @@
 #include <deque>
 #include <optional>
 
-#include "platform/console.hpp"
+#include "console/console.hpp"
 
 namespace zizuvu::fuzzing {
 

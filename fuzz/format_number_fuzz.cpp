@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_format.hpp"
+#include "console/text_format.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     double number = 0.0;

@@ -1,37 +1,32 @@
 #pragma once
-// How the procedures wait for the radio: until the port has the bytes they want or
-// the operator pressed a key, whichever comes first, without using the processor
-// meanwhile and without sleeping a fixed time.
+// How a wait for the radio's answer blocks on each platform: a quick look at what
+// the port holds, then a sleep until it may hold enough, the operator may have typed
+// something, or termination was asked for. Neither consumes anything nor records an
+// error: the caller then tests the port and the keyboard in its own order.
 //
-//   PortWaitEnd            how a wait ended
-//   wait_for_port_or_key   block until a key may be waiting, the channel has at
-//                          least min_bytes waiting, or termination was requested;
-//                          a port that has gone away ends it at once
+//   PortLook             what a look found
+//   look_at_port         how the port stands (on Windows after a moment's looking,
+//                        since its waits wake late)
+//   wait_for_port_bytes  block until min_bytes may be waiting, or input on the console
+//                        device; it may return early. At most 255 bytes can be waited
+//                        for at once (a terminal counts its input minimum in one byte)
 //
-// It records no error and consumes nothing: the caller then runs the tests of its
-// polling loop (bytes_waiting, key_waiting) in its own order, and they decide.
-// It may return early; callers test and wait again. A channel that is not open
-// waits for a key only. At most 255 bytes can be waited for at once (a terminal
-// counts its input minimum in one byte); the program never waits for more.
+// Nothing here spins: a port that reads as ready for ever without a byte to count (a
+// file, a pipe) is not watched, and where the platform cannot be told to wake for
+// several bytes the wait sleeps a moment instead of returning at once.
 
-#include "platform/console.hpp"
-#include "platform/serial_channel.hpp"
+#include "platform/console_device.hpp"
+#include "platform/os_handle.hpp"
 
 namespace zizuvu {
 
-enum class PortWaitEnd {
-    waited,     // something may have changed: the caller tests again
-    port_gone,  // the device went away (an adapter pulled): nothing will ever arrive
+enum class PortLook {
+    enough,          // min_bytes are waiting, or a line error is there to be seen
+    short_of_bytes,  // fewer: a wait makes sense
+    gone,            // the device went away: nothing will ever arrive
 };
 
-// On port_gone the wait returns without blocking, every time: the caller tells the
-// operator and then waits for a key alone (wait_for_input), or it would spin.
-PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes);
-
-// How every platform's wait begins: the port's handle to watch, or NO_OS_HANDLE when
-// the wait is over before the port is looked at (keys already decoded are queued,
-// where no system wait can see them; termination was asked for; or the channel is
-// not open, and a key alone has been waited for).
-OsHandle port_to_watch(Console& console, ChannelTable& channels, int number);
+PortLook look_at_port(OsHandle port, int min_bytes);
+void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int min_bytes);
 
 }  // namespace zizuvu

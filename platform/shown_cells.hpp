@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/screen.hpp"
+#include "platform/screen_cells.hpp"
 
 namespace zizuvu {
 

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "platform/screen.hpp"
+#include "console/screen.hpp"
 
 namespace zizuvu {
 

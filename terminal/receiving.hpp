@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 #include "platform/os_handle.hpp"
 
 namespace zizuvu {
@@ -27,7 +27,7 @@ struct ReceivedBytes {
 
 // Leaves the query's and the read's failures in the error state; a failed read
 // counts as error 69, as a read through the channel would.
-void fetch_received(Program& program, OsHandle port, ReceivedBytes& received);
+void fetch_received(Session& session, OsHandle port, ReceivedBytes& received);
 std::uint8_t take_received(ReceivedBytes& received);
 
 }  // namespace zizuvu

@@ -15,11 +15,11 @@
 #include <chrono>
 #include <string_view>
 
-#include "app/error_indicator.hpp"
-#include "app/main_menu.hpp"
-#include "app/procedures.hpp"
+#include "session/error_indicator.hpp"
+#include "session/status_row.hpp"
+#include "terminal/setup_terminal.hpp"
 #include "platform/port_io.hpp"
-#include "platform/port_wait.hpp"
+#include "serial/channel_wait.hpp"
 #include "terminal/received_text.hpp"
 #include "terminal/receiving.hpp"
 #include "terminal/status_bar.hpp"
@@ -42,13 +42,13 @@ constexpr auto RECEIVE_LOOK_INTERVAL = std::chrono::milliseconds(20);
 // F1 reaches the radio as this one byte rather than as 0 and its scan code.
 constexpr std::uint8_t F1_BYTE = 255;
 
-void draw_terminal_screen(Program& program) {
-    Screen& screen = program.console.screen;
+void draw_terminal_screen(Session& session) {
+    Screen& screen = session.console.screen;
     clear_screen(screen);
     locate(screen, 1, 1);
     set_colors(screen, COLOR_YELLOW, COLOR_BLUE, SCREEN_COLUMNS);
     print_text(screen, TERMINAL_TITLE);
-    draw_terminal_status(program);
+    draw_terminal_status(session);
     locate(screen, TEXT_TOP_ROW, 1);
     set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
 }
@@ -59,12 +59,12 @@ KeyText key_for_radio(KeyText key) {
 }
 
 // One received byte handled; false when there was none.
-bool show_one_received(Program& program, const TerminalLink& link, ReceivedBytes& received) {
-    if (received.empty()) fetch_received(program, link.port_handle, received);
+bool show_one_received(Session& session, const TerminalLink& link, ReceivedBytes& received) {
+    if (received.empty()) fetch_received(session, link.port_handle, received);
     if (received.empty()) return false;
     const std::uint8_t byte = take_received(received);
-    show_pending_error(program);
-    show_received_byte(program.console.screen, byte);
+    show_pending_error(session);
+    show_received_byte(session.console.screen, byte);
     return true;
 }
 
@@ -92,8 +92,8 @@ enum class KeyOutcome { none, handled, waits_for_room, leave };
 // The next key typed, taken only when it fits the queue. "Q" or "q", or a
 // termination request (every poll then answers Escape, which must not reach the
 // radio), ends the terminal.
-KeyOutcome take_key(Program& program, TerminalLink& link, LineDrain& drain) {
-    Console& console = program.console;
+KeyOutcome take_key(Session& session, TerminalLink& link, LineDrain& drain) {
+    Console& console = session.console;
     if (!key_waiting(console)) return KeyOutcome::none;
     if (termination_requested(console)) return KeyOutcome::leave;
     const KeyText key = console.keys.front();
@@ -114,64 +114,64 @@ KeyOutcome take_key(Program& program, TerminalLink& link, LineDrain& drain) {
 
 // Keys wait for room: sleep until the writer makes some, the line has been held
 // for the limit, or it is time to look at what the radio sent meanwhile.
-void wait_for_line(Program& program, TerminalLink& link, const LineDrain& drain) {
-    present_now(program.console);
+void wait_for_line(Session& session, TerminalLink& link, const LineDrain& drain) {
+    present_now(session.console);
     const auto held_left = std::chrono::ceil<std::chrono::milliseconds>(drain.last_taken + HELD_LINE_LIMIT - Clock::now());
     const auto limit = std::clamp(held_left, std::chrono::milliseconds(0), RECEIVE_LOOK_INTERVAL);
-    wait_for_room(link.queue, key_for_radio(program.console.keys.front()).length, limit);
+    wait_for_room(link.queue, key_for_radio(session.console.keys.front()).length, limit);
 }
 
 // The device went away: the operator hears and sees it at once (the failure on the
 // indicator, once), and the writer stops before it could write to a dead handle.
-void lose_port(Program& program, TerminalLink& link) {
+void lose_port(Session& session, TerminalLink& link) {
     // The wait that found it gone records nothing; a look at the port does, and its
     // failure replaces any older one still waiting for a check point.
-    bytes_waiting(program.channels, PORT_CHANNEL);
-    show_pending_error(program);
-    drop_terminal_link(program, link);
+    bytes_waiting(session.channels, PORT_CHANNEL);
+    show_pending_error(session);
+    drop_terminal_link(session, link);
 }
 
 // Until the device is there (true) or the operator leaves (false). Only the
 // keyboard is watched in between, with a time-out for the next try: nothing spins.
-bool wait_for_port(Program& program, TerminalLink& link) {
-    show_port_missing_status(program);
+bool wait_for_port(Session& session, TerminalLink& link) {
+    show_port_missing_status(session);
     auto next_try = Clock::now() + REOPEN_INTERVAL;
     for (;;) {
-        const KeyText key = poll_key(program.console);
-        if (termination_requested(program.console) || is_quit_key(key)) return false;
+        const KeyText key = poll_key(session.console);
+        if (termination_requested(session.console) || is_quit_key(key)) return false;
         if (!key.empty()) {
-            beep(program.console);
+            beep(session.console);
             continue;
         }
         const auto now = Clock::now();
         if (now >= next_try) {
-            if (reopen_terminal_link(program, link)) {
-                show_port_back_status(program);
+            if (reopen_terminal_link(session, link)) {
+                show_port_back_status(session);
                 return true;
             }
             next_try = now + REOPEN_INTERVAL;
         }
-        wait_for_input_or_time(program.console, std::chrono::ceil<std::chrono::milliseconds>(next_try - now));
+        wait_for_input_or_time(session.console, std::chrono::ceil<std::chrono::milliseconds>(next_try - now));
     }
 }
 
 enum class TerminalEnd { operator_left, port_lost };
 
-TerminalEnd run_on_port(Program& program, TerminalLink& link) {
+TerminalEnd run_on_port(Session& session, TerminalLink& link) {
     ReceivedBytes received;
     LineDrain drain;
     for (;;) {
-        const bool byte_seen = show_one_received(program, link, received);
-        const KeyOutcome key = take_key(program, link, drain);
+        const bool byte_seen = show_one_received(session, link, received);
+        const KeyOutcome key = take_key(session, link, drain);
         if (key == KeyOutcome::leave) return TerminalEnd::operator_left;
         if (byte_seen || key == KeyOutcome::handled) continue;
         if (key == KeyOutcome::waits_for_room) {
             if (port_gone(link.port_handle)) return TerminalEnd::port_lost;
-            wait_for_line(program, link, drain);
+            wait_for_line(session, link, drain);
             continue;
         }
         // Nothing from either side: sleep until the radio or the operator has something.
-        if (wait_for_port_or_key(program.console, program.channels, PORT_CHANNEL, 1) == PortWaitEnd::port_gone) {
+        if (wait_for_port_or_key(session.console, session.channels, PORT_CHANNEL, 1) == PortWaitEnd::port_gone) {
             return TerminalEnd::port_lost;
         }
     }
@@ -179,17 +179,17 @@ TerminalEnd run_on_port(Program& program, TerminalLink& link) {
 
 }  // namespace
 
-void run_setup_terminal(Program& program) {
-    draw_terminal_screen(program);
-    TerminalLink link(program);
-    bool on_port = open_terminal_link(program, link);
+void run_setup_terminal(Session& session, TransmitStorage& transmit_storage) {
+    draw_terminal_screen(session);
+    TerminalLink link(transmit_storage);
+    bool on_port = open_terminal_link(session, link);
     for (;;) {
-        if (!on_port && !wait_for_port(program, link)) break;
-        if (run_on_port(program, link) == TerminalEnd::operator_left) break;
-        lose_port(program, link);
+        if (!on_port && !wait_for_port(session, link)) break;
+        if (run_on_port(session, link) == TerminalEnd::operator_left) break;
+        lose_port(session, link);
         on_port = false;
     }
-    close_terminal_link(program, link);
+    close_terminal_link(session, link);
 }
 
 }  // namespace zizuvu

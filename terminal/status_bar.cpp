@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_menu.hpp"
+#include "session/status_row.hpp"
 
 namespace zizuvu {
 namespace {
@@ -16,8 +16,8 @@ constexpr int TEXT_COLUMNS = 64;
 
 // Draws over the text part of the bar and puts the cursor back where the radio's text goes on.
 template <typename Draw>
-void redraw_status_text(Program& program, Draw draw) {
-    Screen& screen = program.console.screen;
+void redraw_status_text(Session& session, Draw draw) {
+    Screen& screen = session.console.screen;
     const int row = cursor_row(screen);
     const int column = cursor_column(screen);
     locate(screen, STATUS_ROW, 1);
@@ -30,25 +30,25 @@ void redraw_status_text(Program& program, Draw draw) {
 
 }  // namespace
 
-void draw_terminal_status(Program& program) {
-    draw_settings_line(program);
-    print_text(program.console.screen, QUIT_HINT);
+void draw_terminal_status(Session& session) {
+    draw_settings_line(session);
+    print_text(session.console.screen, QUIT_HINT);
 }
 
-void show_port_missing_status(Program& program) {
-    redraw_status_text(program, [&program] {
-        std::string text = "  " + program.port_settings.port_name;
+void show_port_missing_status(Session& session) {
+    redraw_status_text(session, [&session] {
+        std::string text = "  " + session.port_settings.port_name;
         text += MISSING_TEXT;
         text += QUIT_HINT;
         text.resize(std::min<std::size_t>(text.size(), TEXT_COLUMNS));
-        Screen& screen = program.console.screen;
+        Screen& screen = session.console.screen;
         locate(screen, STATUS_ROW, 1);
         print_text(screen, text);
     });
 }
 
-void show_port_back_status(Program& program) {
-    redraw_status_text(program, [&program] { draw_terminal_status(program); });
+void show_port_back_status(Session& session) {
+    redraw_status_text(session, [&session] { draw_terminal_status(session); });
 }
 
 }  // namespace zizuvu

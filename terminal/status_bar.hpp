@@ -12,12 +12,12 @@
 // The two show_ functions leave the error indicator (columns 65 to 76), the cursor
 // and the current colours as they found them.
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 
 namespace zizuvu {
 
-void draw_terminal_status(Program& program);
-void show_port_missing_status(Program& program);
-void show_port_back_status(Program& program);
+void draw_terminal_status(Session& session);
+void show_port_missing_status(Session& session);
+void show_port_back_status(Session& session);
 
 }  // namespace zizuvu

@@ -1,8 +1,8 @@
 #include "terminal/terminal_link.hpp"
 
-#include "app/error_indicator.hpp"
+#include "session/error_indicator.hpp"
 #include "platform/port_io.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 
 namespace zizuvu {
 namespace {
@@ -15,9 +15,9 @@ struct LinkSetting {
 // The download link's sequence with the terminal's own speed and a smaller receive
 // queue. Data bits first: they rewrite the stop bits and the parity. DTR handshake
 // off and then DTR line on leaves DTR raised until the port is closed.
-void apply_terminal_settings(Program& program) {
+void apply_terminal_settings(Session& session) {
     const LinkSetting settings[] = {
-        {OPTION_BAUD_RATE, program.port_settings.baud_rate},
+        {OPTION_BAUD_RATE, session.port_settings.baud_rate},
         {OPTION_DATA_BITS, 8},
         {OPTION_PARITY_CHECK, 0},
         {OPTION_STOP_BITS, ONESTOPBIT},
@@ -30,7 +30,7 @@ void apply_terminal_settings(Program& program) {
         {OPTION_DTR_LINE, 1},
     };
     for (const LinkSetting& setting : settings) {
-        set_port_option(program.channels, PORT_CHANNEL, setting.code, setting.value);
+        set_port_option(session.channels, PORT_CHANNEL, setting.code, setting.value);
     }
 }
 
@@ -45,61 +45,61 @@ void limit_write_time(OsHandle port) {
     set_port_timeouts(port, timeouts);
 }
 
-void set_up_terminal_port(Program& program, TerminalLink& link) {
-    apply_terminal_settings(program);
-    link.port_handle = channel_handle(program.channels, PORT_CHANNEL);
+void set_up_terminal_port(Session& session, TerminalLink& link) {
+    apply_terminal_settings(session);
+    link.port_handle = channel_handle(session.channels, PORT_CHANNEL);
     limit_write_time(link.port_handle);
 }
 
 // The port opened, if it is a serial device; false, with the reason in the error
 // state, when there is none to be had.
-bool open_serial_port(Program& program) {
-    open_channel(program.channels, program.port_settings.port_name, PORT_CHANNEL);
-    const OsHandle port = find_channel_handle(program.channels, PORT_CHANNEL);
+bool open_serial_port(Session& session) {
+    open_channel(session.channels, session.port_settings.port_name, PORT_CHANNEL);
+    const OsHandle port = find_channel_handle(session.channels, PORT_CHANNEL);
     if (port == NO_OS_HANDLE) return false;
     if (is_serial_device(port)) return true;
-    close_channel(program.channels, PORT_CHANNEL, CloseMode::any);
-    record_error(program.errors, ERROR_DEVICE_UNAVAILABLE);
+    close_channel(session.channels, PORT_CHANNEL, CloseMode::any);
+    record_error(session.errors, ERROR_DEVICE_UNAVAILABLE);
     return false;
 }
 
-void start_link(Program& program, TerminalLink& link) {
-    set_up_terminal_port(program, link);
+void start_link(Session& session, TerminalLink& link) {
+    set_up_terminal_port(session, link);
     reset_queue(link.queue);
     start_transmit_writer(link.writer, link.queue, link.port_handle);
 }
 
 }  // namespace
 
-bool open_terminal_link(Program& program, TerminalLink& link) {
-    const bool opened = open_serial_port(program);
-    show_pending_error(program);
-    if (opened) start_link(program, link);
+bool open_terminal_link(Session& session, TerminalLink& link) {
+    const bool opened = open_serial_port(session);
+    show_pending_error(session);
+    if (opened) start_link(session, link);
     return opened;
 }
 
-bool reopen_terminal_link(Program& program, TerminalLink& link) {
-    if (!open_serial_port(program)) {
-        clear_error(program.errors);
+bool reopen_terminal_link(Session& session, TerminalLink& link) {
+    if (!open_serial_port(session)) {
+        clear_error(session.errors);
         return false;
     }
-    start_link(program, link);
+    start_link(session, link);
     return true;
 }
 
-void close_terminal_link(Program& program, TerminalLink& link) {
+void close_terminal_link(Session& session, TerminalLink& link) {
     stop_transmit_writer(link.writer, link.queue);
-    close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
     link.port_handle = NO_OS_HANDLE;
-    show_pending_error(program);
+    show_pending_error(session);
 }
 
-void drop_terminal_link(Program& program, TerminalLink& link) {
+void drop_terminal_link(Session& session, TerminalLink& link) {
     stop_transmit_writer(link.writer, link.queue);
     // What closing a device that is no longer there says adds nothing to its loss.
-    const ErrorState before = program.errors;
-    close_channel(program.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
-    program.errors = before;
+    const ErrorState before = session.errors;
+    close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    session.errors = before;
     link.port_handle = NO_OS_HANDLE;
 }
 

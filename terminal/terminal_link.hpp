@@ -19,7 +19,7 @@
 // reopen that fails leaves nothing open and no error pending: the device is simply
 // not there yet, and trying again must not fill the status row with errors.
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 #include "terminal/transmit_queue.hpp"
 #include "terminal/transmit_writer.hpp"
 
@@ -28,16 +28,16 @@ namespace zizuvu {
 inline constexpr std::uint32_t TERMINAL_WRITE_TIMEOUT_MS = 100;
 
 struct TerminalLink {
-    explicit TerminalLink(Program& program) : queue(program.transmit_queue) { stop_queue(queue); }
+    explicit TerminalLink(TransmitStorage& storage) : queue(storage) { stop_queue(queue); }
 
     OsHandle port_handle = NO_OS_HANDLE;
     TransmitQueue queue;
     TransmitWriter writer;
 };
 
-bool open_terminal_link(Program& program, TerminalLink& link);
-bool reopen_terminal_link(Program& program, TerminalLink& link);
-void close_terminal_link(Program& program, TerminalLink& link);
-void drop_terminal_link(Program& program, TerminalLink& link);
+bool open_terminal_link(Session& session, TerminalLink& link);
+bool reopen_terminal_link(Session& session, TerminalLink& link);
+void close_terminal_link(Session& session, TerminalLink& link);
+void drop_terminal_link(Session& session, TerminalLink& link);
 
 }  // namespace zizuvu

@@ -2,6 +2,7 @@
 // The setup terminal's transmit queue: a ring over the run's 1024 bytes of storage,
 // filled by the main thread a key at a time and drained by the writer thread.
 //
+//   TransmitStorage   the ring's 1024 bytes
 //   TransmitQueue     the ring and its shared count
 //   QUEUE_STOPPED     the count that tells the writer to end
 //   reset_queue       empty, before a writer starts on it
@@ -27,17 +28,20 @@
 #include <cstdint>
 #include <mutex>
 
-#include "app/program.hpp"
 #include "platform/key_text.hpp"
 
 namespace zizuvu {
 
+inline constexpr std::size_t TRANSMIT_QUEUE_SIZE = 1024;
 inline constexpr std::int32_t QUEUE_STOPPED = -2;
 
-struct TransmitQueue {
-    explicit TransmitQueue(std::array<std::uint8_t, TRANSMIT_QUEUE_SIZE>& storage) : bytes(storage) {}
+// The ring's storage: the run's, kept from one terminal to the next.
+using TransmitStorage = std::array<std::uint8_t, TRANSMIT_QUEUE_SIZE>;
 
-    std::array<std::uint8_t, TRANSMIT_QUEUE_SIZE>& bytes;
+struct TransmitQueue {
+    explicit TransmitQueue(TransmitStorage& storage) : bytes(storage) {}
+
+    TransmitStorage& bytes;
     std::uint32_t write_index = 0;  // main thread only
     std::uint32_t read_index = 0;   // writer only
     std::atomic<std::int32_t> count{0};

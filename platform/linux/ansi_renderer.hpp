@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/screen.hpp"
+#include "platform/screen_cells.hpp"
 
 namespace zizuvu {
 

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/console.hpp"
+#include "platform/key_queue.hpp"
 
 namespace zizuvu {
 

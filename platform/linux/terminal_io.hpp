@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/console.hpp"
+#include "platform/console_device.hpp"
 #include "platform/linux/ansi_renderer.hpp"
 #include "platform/linux/key_decoder.hpp"
 

@@ -13,7 +13,7 @@
 
 #include <vector>
 
-#include "platform/screen.hpp"
+#include "platform/screen_cells.hpp"
 
 namespace zizuvu {
 

@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/console.hpp"
+#include "platform/console_device.hpp"
 #include "platform/win32/console_mirror.hpp"
 
 namespace zizuvu {

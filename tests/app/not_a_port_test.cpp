@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/procedures.hpp"
+#include "download/download_procedures.hpp"
+#include "terminal/setup_terminal.hpp"
 #include "tests/support/program_rig.hpp"
 #include "tests/support/pty_pair.hpp"
 #include "tests/support/run_command.hpp"
@@ -70,18 +71,18 @@ TEST(NotAPort, TheTerminalAndBothDownloadsRefuseItWith75AndWriteNothing) {
         testing::ProgramRig rig;
 
         rig.keys.when_screen_shows("  1  75   0 ").type("abc").type("q");
-        run_setup_terminal(rig.program);
+        run_setup_terminal(rig.session, rig.program.transmit_storage);
         EXPECT_TRUE(rig.keys.used_up());
         EXPECT_EQ(indicator_of(rig), "  1  75   0 ");
         EXPECT_EQ(rig.row(51).substr(0, 37), "  Com1 not available - waiting for it");
 
         rig.keys.type_line("y").type_line("");
-        download_older_radio(rig.program);
+        download_older_radio(rig.session, rig.downloads);
         EXPECT_EQ(indicator_of(rig), "  2  75   0 ");
         rig.keys.type_line("y").type_line("");
-        download_current_radio(rig.program);
+        download_current_radio(rig.session, rig.downloads);
         EXPECT_EQ(indicator_of(rig), "  3  75   0 ");
-        EXPECT_EQ(rig.program.error_count, 3);
+        EXPECT_EQ(rig.session.error_count, 3);
         EXPECT_TRUE(target.untouched(path));
     }
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/procedures.hpp"
+#include "app/select_port_and_baud.hpp"
 #include "tests/support/program_rig.hpp"
 
 namespace zizuvu {
@@ -12,9 +12,9 @@ struct Answers {
     ProgramRig rig;
     explicit Answers(std::initializer_list<std::string_view> lines) {
         for (std::string_view line : lines) rig.keys.type_line(line);
-        select_port_and_baud(rig.program);
+        select_port_and_baud(rig.session);
     }
-    const PortSettings& settings() { return rig.program.port_settings; }
+    const PortSettings& settings() { return rig.session.port_settings; }
 };
 
 TEST(SelectPortAndBaud, AcceptedAnswersChangeBothSettings) {
@@ -72,23 +72,23 @@ TEST(SelectPortAndBaud, EverySpeedOnTheListAndHexAnswers) {
 TEST(SelectPortAndBaud, LineEditingOfTheAnswer) {
     ProgramRig rig;
     rig.keys.type("7\b5").press(extended_key(SCAN_LEFT)).type("\x1b\t").type_line("").type_line("");
-    select_port_and_baud(rig.program);
-    EXPECT_EQ(rig.program.port_settings.port_name, "Com5");
+    select_port_and_baud(rig.session);
+    EXPECT_EQ(rig.session.port_settings.port_name, "Com5");
     EXPECT_EQ(rig.row(1).substr(0, 17), "Com Port Number 5");
 }
 
 TEST(SelectPortAndBaud, TypedLineStopsAt128Characters) {
     ProgramRig rig;
     rig.keys.type(std::string(130, '1')).type_line("").type_line("0");
-    select_port_and_baud(rig.program);
+    select_port_and_baud(rig.session);
     // 128 ones are far too large a port number: refused, asked again.
     EXPECT_EQ(rig.keys.beeps(), 1);
     ProgramRig wrap;
     // 64 characters fill row 1 after the prompt; Backspace at column 1 of row 2 goes
     // back to the last column of row 1.
     wrap.keys.type(std::string(63, ' ') + "9").type("\b").type("3").type_line("").type_line("");
-    select_port_and_baud(wrap.program);
-    EXPECT_EQ(wrap.program.port_settings.port_name, "Com3");
+    select_port_and_baud(wrap.session);
+    EXPECT_EQ(wrap.session.port_settings.port_name, "Com3");
     EXPECT_EQ(wrap.row(1)[79], '3');
     EXPECT_EQ(wrap.row(3).substr(0, 15), "Setup Baud Rate");  // Enter at column 1 of row 2 moves on to row 3
 }

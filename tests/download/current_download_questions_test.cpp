@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
-#include "app/procedures.hpp"
+#include "download/download_procedures.hpp"
 #include "download/radio_protocol.hpp"
-#include "platform/serial_channel.hpp"
-#include "platform/text_format.hpp"
+#include "serial/serial_channel.hpp"
+#include "console/text_format.hpp"
 #include "tests/support/download_rig.hpp"
 
 namespace zizuvu {
@@ -33,7 +33,7 @@ TEST(CurrentDownloadQuestions, AddressStallRetriesOnAnyKeyButEscapeWithAResync) 
     r.keys.when_screen_shows("Waiting for Address Response, Retry?").type("n");
     r.keys.when_screen_shows("Continue?(<esc> to quit)").press(character_key(ESC));
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_current_radio(r.program);
+    download_current_radio(r.session, r.downloads);
 
     const Screen& asked = r.keys.screen_at_key(4);
     EXPECT_EQ(cells(asked, 30, 1, 80), "Waiting for Address Response, Retry? (Y or <esc> to quit)" + std::string(23, ' '));
@@ -58,7 +58,7 @@ TEST(CurrentDownloadQuestions, EscapeInterruptingTheAddressWaitEndsAtOnce) {
     start_download(r);
     r.keys.when_port_silent().press(character_key(ESC));
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_current_radio(r.program);
+    download_current_radio(r.session, r.downloads);
     EXPECT_FALSE(testing::screen_shows(r.keys.screen_at_key(4), "Waiting for Address Response"));
     expect_finished(r);
     const auto bytes = r.received();
@@ -74,7 +74,7 @@ TEST(CurrentDownloadQuestions, WrongEchoShowsBothAddressesAndResyncs) {
     r.keys.when_screen_shows("Bad Data!,Continue?(<esc> to quit)").press(character_key(ESC));
     r.keys.when_screen_shows("Hit any key").type("x");
     const int beeps_before = r.keys.beeps();
-    download_current_radio(r.program);
+    download_current_radio(r.session, r.downloads);
 
     const std::uint16_t address = address_of_data_byte(wrong);
     const Screen& echo_question = r.keys.screen_at_key(3);
@@ -110,7 +110,7 @@ TEST(CurrentDownloadQuestions, AcknowledgementStallTakesTheFirstKeyEvenEscapeOnl
     r.keys.when_screen_shows("Waiting for Data  Response, Resend?").type("r");
     r.keys.when_screen_shows("Continue?(<esc> to quit)").press(character_key(ESC));
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_current_radio(r.program);
+    download_current_radio(r.session, r.downloads);
 
     const std::uint16_t address = address_of_data_byte(stalled);
     const Screen& asked = r.keys.screen_at_key(4);
@@ -136,14 +136,14 @@ TEST(CurrentDownloadQuestions, ProgressLineAtTheFourthRecordOfAFreshRun) {
     start_download(r);
     r.keys.when_screen_shows("Continue?(<esc> to quit)").press(character_key(ESC));
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_current_radio(r.program);
+    download_current_radio(r.session, r.downloads);
     const Screen& at_question = r.keys.screen_at_key(3);
     RecordBuffer record;
     fetch_record(firmware_image(), 3, record);
     EXPECT_EQ(row_text(at_question, 25).substr(0, 8), "    3   ");
     const std::string address = hex_text(record.load_address(), 0);
     EXPECT_EQ(row_text(at_question, 25).substr(8, address.size()), address);
-    EXPECT_EQ(r.program.progress_counter, 3);  // records 4, 5 and 6 since
+    EXPECT_EQ(r.downloads.progress_counter, 3);  // records 4, 5 and 6 since
 }
 
 struct StallQuestion {
@@ -159,7 +159,7 @@ TEST_P(EscapeAtStallQuestion, EndsThroughTheFinishWithNothingResent) {
     r.keys.when_port_silent().type("k");
     r.keys.when_screen_shows(GetParam().question).press(character_key(ESC));
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_current_radio(r.program);
+    download_current_radio(r.session, r.downloads);
     expect_finished(r);
     const auto bytes = r.received();
     const std::vector<std::uint8_t> resync(RESYNC.begin(), RESYNC.end());

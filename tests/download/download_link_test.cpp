@@ -37,7 +37,7 @@ protected:
         radio.set_far_end_mode(mode);
     }
 
-    Program& program() { return rig.program; }
+    Session& program() { return rig.session; }
 
     void wait_until_waiting(std::int32_t count) {
         for (int tries = 0; tries < 500 && bytes_waiting(program().channels, PORT_CHANNEL) < count; ++tries) {
@@ -144,7 +144,7 @@ protected:
     bool open_with(const std::string& path) {
         ScopedEnvironment port("ZIZUVU_COM1", path);
         locate(rig.screen(), 5, 1);
-        return open_download_link(rig.program, link);
+        return open_download_link(rig.session, link);
     }
 
     ProgramRig rig;
@@ -158,8 +158,8 @@ TEST_F(FailedLink, AMissingPortSaysCantOpenWithFiftyThreeAndClosesEverything) {
     EXPECT_EQ(cursor_row(rig.screen()), 6);
     EXPECT_EQ(rig.keys.beeps(), 2);  // the indicator's and the message's
     EXPECT_GE(rig.keys.presents(), 1);
-    EXPECT_EQ(error_number(rig.program.errors), 0);
-    EXPECT_EQ(find_channel_handle(rig.program.channels, PORT_CHANNEL), NO_OS_HANDLE);
+    EXPECT_EQ(error_number(rig.session.errors), 0);
+    EXPECT_EQ(find_channel_handle(rig.session.channels, PORT_CHANNEL), NO_OS_HANDLE);
 }
 
 TEST_F(FailedLink, SomethingThatIsNotAPortSaysErrorOpeningWithTheSystemsReason) {
@@ -172,14 +172,14 @@ TEST_F(FailedLink, SomethingThatIsNotAPortSaysErrorOpeningWithTheSystemsReason) 
         DownloadLink fresh_link;
         ScopedEnvironment port("ZIZUVU_COM1", path);
         locate(fresh.screen(), 5, 1);
-        EXPECT_FALSE(open_download_link(fresh.program, fresh_link)) << path;
+        EXPECT_FALSE(open_download_link(fresh.session, fresh_link)) << path;
         EXPECT_EQ(fresh.row(5).substr(0, 22), "Error Opening Com Port") << path;
         EXPECT_FALSE(testing::screen_shows(fresh.screen(), "Can't Open"));
         char expected[13];
         std::snprintf(expected, sizeof expected, "  1 %3d   0 ", error_number_for_errno(ENOTTY));
         EXPECT_EQ(fresh.row(51).substr(64, 12), expected) << path;
         EXPECT_EQ(fresh.keys.beeps(), 2);
-        EXPECT_EQ(find_channel_handle(fresh.program.channels, PORT_CHANNEL), NO_OS_HANDLE);
+        EXPECT_EQ(find_channel_handle(fresh.session.channels, PORT_CHANNEL), NO_OS_HANDLE);
         EXPECT_EQ(fresh_link.port_handle, NO_OS_HANDLE);
     }
     unlink(file);

@@ -4,9 +4,9 @@
 
 #include <thread>
 
-#include "app/procedures.hpp"
-#include "platform/serial_channel.hpp"
-#include "platform/text_format.hpp"
+#include "download/download_procedures.hpp"
+#include "serial/serial_channel.hpp"
+#include "console/text_format.hpp"
 #include "tests/support/download_rig.hpp"
 
 namespace zizuvu {
@@ -40,7 +40,7 @@ TEST(OlderDownloadQuestions, AddressStallResendsBothBytesWhenNothingCame) {
     r.keys.when_screen_shows("Waiting for Address Response, Retry?").type("Y");
     r.keys.when_screen_shows("Bad Data!,Continue?").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
 
     const Screen& asked = r.keys.screen_at_key(4);
     EXPECT_EQ(cells(asked, 29, 1, 3), " 0 ");
@@ -68,7 +68,7 @@ TEST(OlderDownloadQuestions, AddressStallWithOneByteInResendsTheLowByteAlone) {
     r.keys.when_screen_shows("Waiting for Address Response, Retry?").type("y");
     r.keys.when_port_silent().press(ESCAPE);  // the later stall: Escape as the first key ends at once
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
 
     EXPECT_EQ(cells(r.keys.screen_at_key(4), 29, 1, 3), " 1 ");
     expect_finished(r);
@@ -88,7 +88,7 @@ TEST(OlderDownloadQuestions, WrongAddressEchoSendsAndChecksFFInsteadOfTheImageBy
     r.keys.when_screen_shows("Continue? (<esc> to quit) ").type("x");
     r.keys.when_screen_shows("Continue? (<esc> to quit) ").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
 
     const std::uint16_t address = address_of_data_byte(wrong);
     const Screen& asked = r.keys.screen_at_key(3);
@@ -115,7 +115,7 @@ TEST(OlderDownloadQuestions, DataStallTakesEvenEscapeOnlyToAskThenResendsTheByte
     r.keys.when_port_silent().type("x");
     r.keys.when_screen_shows("Waiting for Data  Response, Resend?").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
 
     const std::uint16_t address = address_of_data_byte(stalled);
     const Screen& asked = r.keys.screen_at_key(4);
@@ -138,7 +138,7 @@ TEST(OlderDownloadQuestions, WrongDataEchoGoesOnWithTheNextAddress) {
     r.keys.when_screen_shows("Bad Data!,Continue? (<esc> to quit) ").type("x");
     r.keys.when_port_silent().press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
 
     const std::uint16_t address = address_of_data_byte(wrong);
     const Screen& asked = r.keys.screen_at_key(3);
@@ -158,11 +158,11 @@ TEST(OlderDownloadQuestions, WrongDataEchoGoesOnWithTheNextAddress) {
 TEST(OlderDownloadQuestions, AnyKeyInTheEraseWaitGoesBackWithoutTheFinish) {
     RadioRig r(radio_with({}, 60000));
     r.keys.type_line("N").type_line("y").when_port_silent().type("z");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
     EXPECT_EQ(r.rig.row(8).substr(0, 17), "Waiting for erase");
     EXPECT_FALSE(screen_shows(r.rig.screen(), "Starting Download"));
     EXPECT_FALSE(screen_shows(r.rig.screen(), "Hit any key"));
-    EXPECT_EQ(find_channel_handle(r.program.channels, PORT_CHANNEL), NO_OS_HANDLE);
+    EXPECT_EQ(find_channel_handle(r.session.channels, PORT_CHANNEL), NO_OS_HANDLE);
     EXPECT_TRUE(r.keys.used_up());
 }
 
@@ -170,7 +170,7 @@ TEST(OlderDownloadQuestions, OtherFirstAnswersLeaveBeforeAnythingIsOpened) {
     for (const char* answer : {"", "yes", "x"}) {
         ProgramRig rig;
         rig.keys.type_line(answer);
-        download_older_radio(rig.program);
+        download_older_radio(rig.session, rig.downloads);
         EXPECT_FALSE(screen_shows(rig.screen(), "High Speed Download")) << answer;
     }
 }
@@ -178,11 +178,11 @@ TEST(OlderDownloadQuestions, OtherFirstAnswersLeaveBeforeAnythingIsOpened) {
 TEST(OlderDownloadQuestions, ProgressLineAtTheEighthRecordAndTheCounterCarriesOver) {
     const int stop_record = 8;
     RadioRig r(radio_with({fault("wrong-address-echo", first_data_byte(stop_record))}));
-    r.program.progress_counter = 0;
+    r.downloads.progress_counter = 0;
     older_download(r);
     r.keys.when_screen_shows("Continue? (<esc> to quit) ").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
     RecordBuffer record;
     fetch_record(firmware_image(), 7, record);
     const Screen& asked = r.keys.screen_at_key(3);
@@ -190,7 +190,7 @@ TEST(OlderDownloadQuestions, ProgressLineAtTheEighthRecordAndTheCounterCarriesOv
     EXPECT_EQ(cells(asked, 25, 1, 14), address + std::string(14 - address.size(), ' '));
     const std::string count = " " + std::to_string(record.byte_count()) + " ";
     EXPECT_EQ(cells(asked, 25, 15, count.size()), count);
-    EXPECT_EQ(r.program.progress_counter, 1);
+    EXPECT_EQ(r.downloads.progress_counter, 1);
 }
 
 TEST(OlderDownloadQuestions, EscapeAtTheAddressQuestionEndsThroughTheFinish) {
@@ -200,7 +200,7 @@ TEST(OlderDownloadQuestions, EscapeAtTheAddressQuestionEndsThroughTheFinish) {
     r.keys.when_port_silent().type("k");
     r.keys.when_screen_shows("Waiting for Address Response, Retry?").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
-    download_older_radio(r.program);
+    download_older_radio(r.session, r.downloads);
     expect_finished(r);
     const auto bytes = r.received();
     const std::uint16_t address = address_of_data_byte(stalled);
@@ -226,7 +226,7 @@ TEST(OlderDownloadQuestions, BytesOtherThanTheEraseReportAreDroppedInTheEraseWai
         radio.send("\xFF");
         after_report = radio.receive(2, std::chrono::seconds(10));
     });
-    download_older_radio(rig.program);
+    download_older_radio(rig.session, rig.downloads);
     radio_side.join();
     EXPECT_EQ(before_report, "") << "the program went on before the erase was reported";
     EXPECT_EQ(after_report.size(), 2U) << "the first address pair follows the report";

@@ -11,7 +11,7 @@
 #include "download/radio_codes.hpp"
 #include "download/wire_exchange.hpp"
 #include "platform/clock.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 #include "tests/support/download_rig.hpp"
 
 namespace zizuvu {
@@ -39,10 +39,10 @@ private:
 TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
     RadioRig r(radio_with({}));
     DownloadLink link;
-    ASSERT_TRUE(open_download_link(r.program, link));
-    switch_to_download_speed(r.program, link, SPEED_CODE_NORMAL);
-    send_bytes(r.program, RESYNC);
-    discard_waiting_input(r.program, 1);
+    ASSERT_TRUE(open_download_link(r.session, link));
+    switch_to_download_speed(r.session, link, SPEED_CODE_NORMAL);
+    send_bytes(r.session, RESYNC);
+    discard_waiting_input(r.session, 1);
     // The line is held exclusively; only a privileged test can open it a second time.
     ReadOnlyHandle refusing(r.radio->path());
     if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
@@ -52,7 +52,7 @@ TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
     r.keys.when_screen_shows("Error on Data Transmit Resend? (<esc> to quit) ").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
     const int beeps_before = r.keys.beeps();
-    programming_phase(r.program, link);
+    programming_phase(r.session, r.downloads, link);
 
     const Screen& asked = r.keys.screen_at_key(0);
     EXPECT_EQ(cells(asked, 30, 1, 47), "Error on Data Transmit Resend? (<esc> to quit) ");
@@ -72,19 +72,19 @@ TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
 
 TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
     RadioRig r(radio_with({}));
-    ASSERT_TRUE(open_download_port(r.program));
+    ASSERT_TRUE(open_download_port(r.session));
     // The entry sequence to the radio's code prompt, then the code, as the download sends them.
     for (std::uint8_t byte : {OLDER_ENTRY_BAUD_PAGE, OLDER_SPEED_DIGIT_NORMAL, OLDER_ENTRY_BACK, ENTRY_SERVICE_PAGE}) {
-        send_byte(r.program, byte);
+        send_byte(r.session, byte);
         pause_ms(200);
-        discard_waiting_input(r.program, 0);
+        discard_waiting_input(r.session, 0);
     }
     const DownloadCode code = x71_code();
     for (char c : code.text()) {
-        send_byte(r.program, static_cast<std::uint8_t>(c));
+        send_byte(r.session, static_cast<std::uint8_t>(c));
         pause_ms(50);
     }
-    set_port_option(r.program.channels, PORT_CHANNEL, OPTION_BAUD_RATE, download_baud(SPEED_CODE_NORMAL));
+    set_port_option(r.session.channels, PORT_CHANNEL, OPTION_BAUD_RATE, download_baud(SPEED_CODE_NORMAL));
     ReadOnlyHandle refusing(r.radio->path());
     if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
 
@@ -93,7 +93,7 @@ TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
     r.keys.when_screen_shows("Error on Transmit Resend? (<esc> to quit) ").press(ESCAPE);
     r.keys.when_screen_shows("Hit any key").type("x");
     const int beeps_before = r.keys.beeps();
-    continue_at_older_erase_wait(r.program, refusing.handle());
+    continue_at_older_erase_wait(r.session, r.downloads, refusing.handle());
 
     const Screen& asked = r.keys.screen_at_key(0);
     EXPECT_EQ(cells(asked, 27, 1, 3), " 0 ");  // the write's own result: it failed

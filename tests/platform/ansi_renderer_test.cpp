@@ -1,3 +1,4 @@
+#include "console/screen.hpp"
 #include "platform/linux/ansi_renderer.hpp"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "platform/clock.hpp"
-#include "platform/error_state.hpp"
-#include "platform/random.hpp"
+#include "serial/error_state.hpp"
+#include "session/random.hpp"
 #include "platform/system_error_map.hpp"
 
 namespace zizuvu {

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 
 int main(int argc, char** argv) {
     using namespace zizuvu;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 #include "tests/support/pty_pair.hpp"
 
 namespace zizuvu {

@@ -1,6 +1,6 @@
 // The procedures' wait for the radio or the operator, with the real terminal
 // console on one pseudo-terminal as the keyboard and another as the port.
-#include "platform/port_wait.hpp"
+#include "serial/channel_wait.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The channel layer on real pseudo-terminal pairs: the test plays the radio on the
 // master side and reads the port's settings from there.
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

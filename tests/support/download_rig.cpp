@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "download/table_walk.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 #include "tools/firmware/intel_hex.hpp"
 
 namespace zizuvu::testing {
@@ -95,7 +95,7 @@ void expect_finished(RadioRig& r) {
     EXPECT_TRUE(screen_shows(r.rig.screen(), "Program Time is "));
     EXPECT_EQ(r.rig.row(30).substr(0, 34), "Hit any key to return to main menu");
     EXPECT_EQ(cell_at(r.rig.screen(), 30, 1).attribute, 0x1E);
-    EXPECT_EQ(find_channel_handle(r.program.channels, PORT_CHANNEL), NO_OS_HANDLE);
+    EXPECT_EQ(find_channel_handle(r.session.channels, PORT_CHANNEL), NO_OS_HANDLE);
     EXPECT_EQ(sched_getscheduler(0) & ~SCHED_RESET_ON_FORK, SCHED_OTHER);  // priority back to normal
 }
 

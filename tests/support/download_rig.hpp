@@ -42,6 +42,8 @@ struct RadioRig {
     ProgramRig rig;
     ScriptedConsole& keys = rig.keys;
     Program& program = rig.program;
+    Session& session = rig.session;
+    Downloads& downloads = rig.downloads;
 };
 
 Memory image_memory();

@@ -20,6 +20,8 @@ struct ProgramRig {
     ScriptedConsole keys;
     Console console{keys};
     Program program{console};
+    Session& session = program.session;
+    Downloads& downloads = program.downloads;
 };
 
 }  // namespace zizuvu::testing

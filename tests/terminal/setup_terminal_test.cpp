@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/main_menu.hpp"
-#include "app/procedures.hpp"
+#include "terminal/setup_terminal.hpp"
 #include "tests/support/eventually.hpp"
 #include "tests/support/pty_pair.hpp"
 #include "tests/support/run_command.hpp"
@@ -49,6 +49,7 @@ struct TerminalRig {
     CountedBeeps device{script};
     Console console{device};
     Program program{console};
+    Session& session = program.session;
 };
 
 TEST(SetupTerminal, APortThatCannotBeOpenedKeepsTheScreenRefusesKeysAndQStillLeaves) {
@@ -58,13 +59,13 @@ TEST(SetupTerminal, APortThatCannotBeOpenedKeepsTheScreenRefusesKeysAndQStillLea
     rig.script.when_screen_shows("  1  53   0 ");  // no such port, right after the open
     for (int i = 0; i < 30; ++i) rig.script.type("a");
     rig.script.type("q");
-    run_setup_terminal(rig.program);
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(rig.row(1), std::string(19, ' ') + "Varnello Radio Setup Screen" + std::string(34, ' '));
     // Tried again and again meanwhile, and never a second failure shown for it.
     EXPECT_EQ(rig.row(51), MISSING_STATUS + std::string(64 - MISSING_STATUS.size(), ' ') + "  1  53   0     ");
-    EXPECT_EQ(rig.program.error_count, 1);
-    EXPECT_EQ(error_number(rig.program.errors), 0);
+    EXPECT_EQ(rig.session.error_count, 1);
+    EXPECT_EQ(error_number(rig.session.errors), 0);
     // The indicator, and every key refused.
     EXPECT_EQ(rig.device.beeps, 31);
 }
@@ -74,7 +75,7 @@ TEST(SetupTerminal, ARefusedSettingShowsWithTheNextReceivedByte) {
     ASSERT_TRUE(line.ok());
     testing::ScopedEnvironment com1("ZIZUVU_COM1", line.port_path());
     TerminalRig rig;
-    rig.program.port_settings.baud_rate = 12345;  // no line runs at that speed
+    rig.session.port_settings.baud_rate = 12345;  // no line runs at that speed
     rig.script.type("z").when_screen_shows("echo").type("q");
     int beeps_before_any_byte = -1;
     std::thread radio([&] {
@@ -82,12 +83,12 @@ TEST(SetupTerminal, ARefusedSettingShowsWithTheNextReceivedByte) {
         beeps_before_any_byte = rig.device.beeps;
         line.send("echo");
     });
-    run_setup_terminal(rig.program);
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
     radio.join();
     // Nothing showed at the open, which worked; the setting's error waited for a received byte.
     EXPECT_EQ(beeps_before_any_byte, 0);
     EXPECT_EQ(rig.row(51).substr(64, 12), "  1   5   0 ");
-    EXPECT_EQ(rig.program.error_count, 1);
+    EXPECT_EQ(rig.session.error_count, 1);
     EXPECT_EQ(rig.device.beeps, 1);
     EXPECT_NE(rig.row(2).find("echo"), std::string::npos);
 }
@@ -97,7 +98,7 @@ TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDro
     ASSERT_TRUE(line.ok());
     testing::ScopedEnvironment com1("ZIZUVU_COM1", line.port_path());
     TerminalRig rig;
-    rig.program.port_settings.baud_rate = 4800;
+    rig.session.port_settings.baud_rate = 4800;
     std::string typed;
     for (int i = 0; i < 1030; ++i) typed.push_back(static_cast<char>('a' + i % 16));
     rig.script.when_screen_shows("HELD").type(typed).when_screen_shows("AGAIN").type("xyzq");
@@ -113,13 +114,13 @@ TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDro
         line.hold_port_output();
         line.send("AGAIN\r\n");
     });
-    run_setup_terminal(rig.program);
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
     radio.join();
     line.release_port_output();
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(sent_after_release, typed.substr(0, TRANSMIT_QUEUE_SIZE));
     EXPECT_EQ(rig.device.beeps, 6);
-    EXPECT_EQ(rig.program.error_count, 0);
+    EXPECT_EQ(rig.session.error_count, 0);
     // "xyz" were still queued on the held line when "q" came: never sent.
     EXPECT_EQ(line.receive(1, 300ms), "");
 }
@@ -147,7 +148,7 @@ TEST(SetupTerminal, ADeviceThatGoesAwayIsShownAtOnceAndUsedAgainWithItsSettingsW
     ASSERT_TRUE(port.first.ok() && port.second.ok());
     testing::ScopedEnvironment com1("ZIZUVU_COM1", port.path);
     TerminalRig rig;
-    rig.program.port_settings.baud_rate = 4800;
+    rig.session.port_settings.baud_rate = 4800;
     // "b" is typed while the device is away: refused, never sent, not even once it is back.
     // "!" tells the radio's side that the screen shows what it sent (it does not read
     // the screen itself: that belongs to the program's thread).
@@ -171,7 +172,7 @@ TEST(SetupTerminal, ADeviceThatGoesAwayIsShownAtOnceAndUsedAgainWithItsSettingsW
         if (cfgetospeed(&mode) != B4800) return;
         port.second.send("welcome back\r\n");
     });
-    run_setup_terminal(rig.program);
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(first_received, "a!");
@@ -180,7 +181,7 @@ TEST(SetupTerminal, ADeviceThatGoesAwayIsShownAtOnceAndUsedAgainWithItsSettingsW
     // The loss on the indicator once, and "b" refused: nothing else rang.
     EXPECT_EQ(beeps_while_gone, 2);
     EXPECT_EQ(rig.device.beeps, 2);
-    EXPECT_EQ(rig.program.error_count, 1);
+    EXPECT_EQ(rig.session.error_count, 1);
     const Screen& gone = rig.script.screen_at_key(2);
     EXPECT_EQ(row_text(gone, 51).substr(0, 64), MISSING_STATUS + std::string(64 - MISSING_STATUS.size(), ' '));
     EXPECT_EQ(cell_at(gone, 51, 1).attribute, 0x1E);
@@ -198,7 +199,7 @@ TEST(SetupTerminal, APortPluggedInAfterTheTerminalOpenedIsTakenWithTheTerminalsS
     ASSERT_TRUE(port.second.ok());
     testing::ScopedEnvironment com1("ZIZUVU_COM1", port.path);
     TerminalRig rig;
-    rig.program.port_settings.baud_rate = 4800;
+    rig.session.port_settings.baud_rate = 4800;
     // "x" is refused while the port is missing; "y" goes out once it is there.
     rig.script.when_screen_shows("not available - waiting").type("x");
     rig.script.when_screen_shows("Baudrate =  4800   Q or q to quit").type("y").when_screen_shows("hello").type("q");
@@ -210,14 +211,14 @@ TEST(SetupTerminal, APortPluggedInAfterTheTerminalOpenedIsTakenWithTheTerminalsS
         const termios mode = port.second.far_end_mode();
         if (cfgetospeed(&mode) == B4800) port.second.send("hello\r\n");
     });
-    run_setup_terminal(rig.program);
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(received, "y");
     EXPECT_EQ(rig.row(2).rfind("hello ", 0), 0U);
     // The failed open on the indicator, and "x" refused.
     EXPECT_EQ(rig.device.beeps, 2);
-    EXPECT_EQ(rig.program.error_count, 1);
+    EXPECT_EQ(rig.session.error_count, 1);
 }
 
 TEST(SetupTerminal, QLeavesWhileTheDeviceIsAwayAndNothingStaysOpen) {
@@ -229,12 +230,12 @@ TEST(SetupTerminal, QLeavesWhileTheDeviceIsAwayAndNothingStaysOpen) {
     std::thread radio([&] {
         if (port.first.receive(1, 20s) == "k") port.pull_out();
     });
-    run_setup_terminal(rig.program);
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
-    EXPECT_EQ(find_channel_handle(rig.program.channels, PORT_CHANNEL), NO_OS_HANDLE);
-    EXPECT_EQ(rig.program.error_count, 1);
-    EXPECT_EQ(error_number(rig.program.errors), 0);
+    EXPECT_EQ(find_channel_handle(rig.session.channels, PORT_CHANNEL), NO_OS_HANDLE);
+    EXPECT_EQ(rig.session.error_count, 1);
+    EXPECT_EQ(error_number(rig.session.errors), 0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "console/screen.hpp"
+
 namespace zizuvu {
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/error_state.hpp"
+#include "serial/error_state.hpp"
 #include "platform/port_io.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 #include "platform/system_error_map.hpp"
 #include "platform/win32/port_device_name.hpp"
 #include "platform/win32/windows_api.hpp"

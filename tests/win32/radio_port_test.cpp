@@ -6,9 +6,9 @@
 #include <string>
 
 #include "platform/clock.hpp"
-#include "platform/error_state.hpp"
+#include "serial/error_state.hpp"
 #include "platform/port_io.hpp"
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 
 namespace zizuvu {
 namespace {

@@ -50,7 +50,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (std::rename(partial.c_str(), output.c_str()) != 0) {
+    // Windows renames only onto a name that is free: the old table goes first there.
+    if (std::rename(partial.c_str(), output.c_str()) != 0 &&
+        (std::remove(output.c_str()) != 0 || std::rename(partial.c_str(), output.c_str()) != 0)) {
         std::fprintf(stderr, "%s: cannot write\n", output.c_str());
         return 1;
     }

@@ -27,8 +27,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/error_state.hpp"
-#include "platform/line_settings.hpp"
+#include "serial/error_state.hpp"
+#include "serial/line_settings.hpp"
 #include "platform/os_handle.hpp"
 
 namespace zizuvu {

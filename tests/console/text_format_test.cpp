@@ -1,4 +1,4 @@
-#include "platform/text_format.hpp"
+#include "console/text_format.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,7 @@
 // The console the program talks to: the screen model, the keys typed, and the
 // device behind them (a terminal on Linux, the Win32 console, a script in tests).
 //
-//   ConsoleIo        the device seam
-//   KeyQueue         keys decoded and not yet taken
-//   Console          screen + keys + device
+//   Console          screen + keys + device (ConsoleIo, platform/console_device.hpp)
 //   poll_key         the next key or an empty text, never waits
 //   key_waiting      whether a key is there, consuming nothing
 //   wait_for_key     block until key_waiting would say yes
@@ -23,47 +21,12 @@
 #include <chrono>
 #include <string>
 
+#include "console/screen.hpp"
+#include "platform/console_device.hpp"
 #include "platform/key_text.hpp"
 #include "platform/os_handle.hpp"
-#include "platform/screen.hpp"
 
 namespace zizuvu {
-
-class KeyQueue {
-public:
-    bool empty() const { return count_ == 0; }
-    std::size_t size() const { return count_; }
-    std::size_t room() const { return CAPACITY - count_; }
-    // A full queue keeps the keys it has: the newest one is lost, never an older one.
-    bool push(KeyText key);
-    KeyText pop();
-    const KeyText& front() const { return keys_[head_]; }
-
-private:
-    static constexpr std::size_t CAPACITY = 256;
-    std::array<KeyText, CAPACITY> keys_{};
-    std::size_t head_ = 0;
-    std::size_t count_ = 0;
-};
-
-class ConsoleIo {
-public:
-    virtual ~ConsoleIo() = default;
-    // Bring what the operator sees in line with the model.
-    virtual void present(Screen& screen) = 0;
-    // Move the keys that have arrived into the queue; never blocks.
-    virtual void read_keys(KeyQueue& keys) = 0;
-    // Block until keyboard input, a readable port (when one is given) or a
-    // termination request may be there. It may return early; callers test again.
-    virtual void wait_for_input(OsHandle port) = 0;
-    // Block until keyboard input or a termination request may be there, or until
-    // `limit` has passed, whichever comes first. It may return early; callers test
-    // again. For a caller that has something of its own to do now and then (try a
-    // port again) and must not spin meanwhile.
-    virtual void wait_for_input_or_time(std::chrono::milliseconds limit) = 0;
-    virtual void beep() = 0;
-    virtual bool termination_requested() const = 0;
-};
 
 struct Console {
     explicit Console(ConsoleIo& device) : io(device) {}

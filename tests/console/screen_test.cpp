@@ -1,4 +1,4 @@
-#include "platform/screen.hpp"
+#include "console/screen.hpp"
 
 #include <gtest/gtest.h>
 

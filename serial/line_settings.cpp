@@ -1,4 +1,4 @@
-#include "platform/line_settings.hpp"
+#include "serial/line_settings.hpp"
 
 namespace zizuvu {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/random.hpp"
+#include "session/random.hpp"
 
 #include <bit>
 

@@ -1,4 +1,4 @@
-#include "platform/serial_channel.hpp"
+#include "serial/serial_channel.hpp"
 
 #include <algorithm>
 #include <limits>

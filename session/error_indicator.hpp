@@ -5,11 +5,11 @@
 //   show_error_indicator   shows what is pending (the caller has checked that something is)
 //   show_pending_error     the usual check point: shows it only if an error is pending
 
-#include "app/program.hpp"
+#include "session/session.hpp"
 
 namespace zizuvu {
 
-void show_error_indicator(Program& program);
-void show_pending_error(Program& program);
+void show_error_indicator(Session& session);
+void show_pending_error(Session& session);
 
 }  // namespace zizuvu

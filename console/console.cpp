@@ -1,4 +1,4 @@
-#include "platform/console.hpp"
+#include "console/console.hpp"
 
 namespace zizuvu {
 namespace {
@@ -29,21 +29,6 @@ void step_back_one_cell(Screen& screen) {
 }
 
 }  // namespace
-
-bool KeyQueue::push(KeyText key) {
-    if (count_ == CAPACITY) return false;
-    keys_[(head_ + count_) % CAPACITY] = key;
-    ++count_;
-    return true;
-}
-
-KeyText KeyQueue::pop() {
-    if (count_ == 0) return {};
-    const KeyText key = keys_[head_];
-    head_ = (head_ + 1) % CAPACITY;
-    --count_;
-    return key;
-}
 
 KeyText poll_key(Console& console) {
     if (termination_requested(console)) return character_key(KEY_ESCAPE);

@@ -1,4 +1,4 @@
-#include "platform/error_state.hpp"
+#include "serial/error_state.hpp"
 
 namespace zizuvu {
 

@@ -1,7 +1,7 @@
 // The option codes' effects on a line state, including the two rules a
 // pseudo-terminal cannot show: data bits rewriting stop bits and parity, and the
 // last of the two DTR codes winning.
-#include "platform/line_settings.hpp"
+#include "serial/line_settings.hpp"
 
 #include <gtest/gtest.h>
 

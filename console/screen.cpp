@@ -1,13 +1,12 @@
-#include "platform/screen.hpp"
+#include "console/screen.hpp"
 
 #include <algorithm>
 
-#include "platform/text_format.hpp"
+#include "console/text_format.hpp"
 
 namespace zizuvu {
 namespace {
 
-constexpr int MAX_DIMENSION = 512;
 constexpr int PRINT_ZONE_WIDTH = 14;
 constexpr std::size_t MAX_ROW_SCROLLS = 64;
 
@@ -100,19 +99,13 @@ void scroll_whole_screen_up(Screen& screen) {
 
 }  // namespace
 
-Screen::Screen(int columns, int rows)
-    : width(std::clamp(columns, 1, MAX_DIMENSION)),
-      height(std::clamp(rows, 1, MAX_DIMENSION)),
-      cells(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)),
-      row_changed(static_cast<std::size_t>(height), 1) {}
-
 std::uint8_t current_attribute(const Screen& screen) {
     return static_cast<std::uint8_t>(screen.background * 16 + screen.foreground);
 }
 
 void set_screen_size(Screen& screen, int columns, int rows) {
-    columns = std::clamp(columns, 1, MAX_DIMENSION);
-    rows = std::clamp(rows, 1, MAX_DIMENSION);
+    columns = std::clamp(columns, 1, MAX_SCREEN_DIMENSION);
+    rows = std::clamp(rows, 1, MAX_SCREEN_DIMENSION);
     if (columns == screen.width && rows == screen.height) return;
     std::vector<Cell> resized(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), blank(screen));
     for (int r = 0; r < std::min(rows, screen.height); ++r) {

@@ -1,0 +1,31 @@
+#include "serial/channel_wait.hpp"
+
+#include "platform/port_wait.hpp"
+
+namespace zizuvu {
+
+OsHandle port_to_watch(Console& console, ChannelTable& channels, int number) {
+    if (termination_requested(console) || !console.keys.empty()) return NO_OS_HANDLE;
+    const OsHandle port = find_channel_handle(channels, number);
+    if (port == NO_OS_HANDLE) wait_for_input(console);
+    return port;
+}
+
+PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes) {
+    const OsHandle port = port_to_watch(console, channels, number);
+    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
+    switch (look_at_port(port, min_bytes)) {
+    case PortLook::gone:
+        return PortWaitEnd::port_gone;
+    case PortLook::enough:
+        return PortWaitEnd::waited;
+    case PortLook::short_of_bytes:
+        break;
+    }
+    present_now(console);
+    wait_for_port_bytes(console.io, port, min_bytes);
+    console.waited = true;
+    return PortWaitEnd::waited;
+}
+
+}  // namespace zizuvu
