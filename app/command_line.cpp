@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "app/program_version.hpp"
+
 namespace zizuvu {
 
 CommandLineRequest read_command_line(int argc, const char* const* argv) {
@@ -28,6 +30,6 @@ std::string usage_text() {
            "  --version  the program's version\n";
 }
 
-std::string version_text() { return "zizuvu " ZIZUVU_VERSION "\n"; }
+std::string version_text() { return "zizuvu " + std::string(PROGRAM_VERSION) + "\n"; }
 
 }  // namespace zizuvu

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up and the main menu.
 //
-//   TITLE_TEXT         the banner
+//   TITLE_TEXT         the banner (app/program_version.hpp)
 //   start_up           console size, port settings, error state: everything before the menu
 //   run_main_menu      draw, wait for one key, dispatch; returns when the operator ends the program
 //   draw_main_menu     the whole menu screen
@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "app/program.hpp"
+#include "app/program_version.hpp"
 
 namespace zizuvu {
 
-inline constexpr std::string_view TITLE_TEXT = "ZIzuvu Revision 5.80 for 900MHz";
 
 void start_up(Program& program);
 void run_main_menu(Program& program);

@@ -57,7 +57,7 @@ bool identify_radio(Session& session, std::uint16_t challenge) {
     print_newline(screen);
     if (!wait_for_answer(session, 4)) {
         poll_key(session.console);
-        close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+        close_channel(session.channels, PORT_CHANNEL);
         return false;
     }
     const std::string id = read_channel(session.channels, PORT_CHANNEL, 4);
@@ -81,7 +81,7 @@ bool identify_radio(Session& session, std::uint16_t challenge) {
 int wait_for_erase_reply(Session& session) {
     while (!wait_for_answer(session, 1)) {
         if (poll_key(session.console).is(KEY_ESCAPE)) {
-            close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+            close_channel(session.channels, PORT_CHANNEL);
             return -1;
         }
     }

@@ -23,7 +23,7 @@ constexpr LinkSetting link_settings[] = {
     {OPTION_BAUD_RATE, HANDSHAKE_BAUD},
     {OPTION_DATA_BITS, 8},
     {OPTION_PARITY_CHECK, 0},
-    {OPTION_STOP_BITS, ONESTOPBIT},
+    {OPTION_STOP_BITS, STOP_BITS_ONE},
     {OPTION_TRANSMIT_QUEUE, 1024},
     {OPTION_RECEIVE_QUEUE, 2048},
     {OPTION_CTS_FLOW, 0},
@@ -71,27 +71,28 @@ bool open_download_port(Session& session) {
 bool open_download_link(Session& session, DownloadLink& link) {
     if (!open_download_port(session)) return false;
     link.port_handle = channel_handle(session.channels, PORT_CHANNEL);
-    // All zero: no time-outs at all. The downloads read only bytes already counted
-    // as waiting, so a read never waits, and a write returns once the driver has
-    // taken every byte.
-    PortTimeouts timeouts;
-    get_port_timeouts(link.port_handle, timeouts);
-    timeouts = PortTimeouts{};
-    set_port_timeouts(link.port_handle, timeouts);
-    get_line_state(link.port_handle, link.saved_line_state);
+    // The eleven settings have just been read back by the channel, so this read can
+    // fail only with the device gone; the speed switch then fails too, and says so.
+    if (!get_line_settings(link.port_handle, link.saved_line_settings)) link.saved_line_settings = LineSettings{};
     discard_waiting_input(session, 0);
     show_pending_error(session);
     return true;
 }
 
-void switch_to_download_speed(Session& /*session*/, DownloadLink& link, int speed_code) {
+void switch_to_download_speed(Session& session, DownloadLink& link, int speed_code) {
     // Only 4 and 12 are ever chosen; anything not above 0 has no speed to go to.
     if (speed_code <= 0) return;
     raise_priority();
     link.speed_code = speed_code;
-    link.saved_line_state.baud_rate = static_cast<std::uint32_t>(download_baud(speed_code));
-    set_line_state(link.port_handle, link.saved_line_state);
+    link.saved_line_settings.baud_rate = static_cast<std::uint32_t>(download_baud(speed_code));
+    const bool switched = set_line_settings(link.port_handle, link.saved_line_settings);
     restore_priority();
+    // The radio is at the download speed by now: on a line that stayed behind, every
+    // answer would be garbage and the download would stall into questions.
+    if (!switched) {
+        record_error(session.errors, ERROR_SETTING_REFUSED);
+        show_error_indicator(session);
+    }
 }
 
 void discard_waiting_input(Session& session, int threshold) {

@@ -3,11 +3,11 @@
 // 19200-baud handshake, moved to the download speed, emptied of stale input, and
 // the process priority raised and restored around the time-critical exchange.
 //
-//   DownloadLink               speed code, port handle, the line state kept for the switch
+//   DownloadLink               speed code, port handle, the line settings kept for the switch
 //   open_download_port         open and set the port (the X.71 download needs no more)
-//   open_download_link         the same, then zero time-outs, the line state kept,
-//                              waiting input dropped
-//   switch_to_download_speed   raise, set the speed, apply, restore
+//   open_download_link         the same, then the line settings kept, waiting input dropped
+//   switch_to_download_speed   raise, set the speed, apply, restore; a speed the driver
+//                              refuses is error 5, shown at once like every refused setting
 //   discard_waiting_input      drop what is waiting if it is more than a threshold
 //   raise_priority / restore_priority
 //
@@ -24,7 +24,7 @@ namespace zizuvu {
 struct DownloadLink {
     int speed_code = SPEED_CODE_NORMAL;
     OsHandle port_handle = NO_OS_HANDLE;
-    LineState saved_line_state{};
+    LineSettings saved_line_settings{};
 };
 
 bool open_download_port(Session& session);

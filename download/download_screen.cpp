@@ -44,7 +44,7 @@ void finish_download(Session& session, float start_time) {
     locate(screen, 29, 1);
     print_text(screen, format_number(elapsed, "Program Time is ##.## S"));
     print_newline(screen);
-    close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    close_channel(session.channels, PORT_CHANNEL);
     locate(screen, 30, 1);
     set_colors(screen, COLOR_YELLOW, COLOR_BLUE, 0);
     print_text(screen, "Hit any key to return to main menu");

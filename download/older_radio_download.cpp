@@ -133,7 +133,7 @@ void transfer_records(Session& session, Downloads& downloads, OsHandle port, flo
 
 void continue_at_older_erase_wait(Session& session, Downloads& downloads, OsHandle port_handle) {
     if (!wait_for_erase_report(session)) {
-        close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+        close_channel(session.channels, PORT_CHANNEL);
         return;
     }
     const auto start_time = static_cast<float>(seconds_since_midnight());

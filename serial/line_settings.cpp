@@ -5,50 +5,62 @@ namespace {
 
 bool fits_in_byte(std::int32_t value) { return value >= 0 && value <= 255; }
 
-void change_data_bits(LineState& state, std::uint8_t bits) {
-    state.byte_size = bits;
-    if (bits == 5 && state.stop_bits == TWOSTOPBITS) state.stop_bits = ONE5STOPBITS;
-    if (bits > 5) state.stop_bits = ONESTOPBIT;
+void change_data_bits(LineSettings& settings, std::uint8_t bits) {
+    settings.data_bits = bits;
+    if (bits == 5 && settings.stop_bits == StopBits::two) settings.stop_bits = StopBits::one_and_a_half;
+    if (bits > 5) settings.stop_bits = StopBits::one;
     if (bits >= 8) {
-        state.parity_check = false;
-        state.parity = NOPARITY;
+        settings.parity_check = false;
+        settings.parity = Parity::none;
+    }
+}
+
+std::optional<StopBits> stop_bits_for(std::int32_t value) {
+    switch (value) {
+        case STOP_BITS_ONE: return StopBits::one;
+        case STOP_BITS_ONE_AND_A_HALF: return StopBits::one_and_a_half;
+        case STOP_BITS_TWO: return StopBits::two;
+        default: return std::nullopt;
     }
 }
 
 }  // namespace
 
-bool change_line_setting(LineState& state, int code, std::int32_t value) {
+std::optional<DtrControl> dtr_control_for(int code, std::int32_t value) {
+    const bool on = value != 0;
+    if (code == OPTION_DTR_HANDSHAKE) return on ? DtrControl::handshake : DtrControl::lowered;
+    if (code == OPTION_DTR_LINE) return on ? DtrControl::raised : DtrControl::lowered;
+    return std::nullopt;
+}
+
+bool change_line_setting(LineSettings& settings, int code, std::int32_t value) {
     const bool on = value != 0;
     switch (code) {
         case OPTION_BAUD_RATE:
             if (value <= 0) return false;
-            state.baud_rate = static_cast<std::uint32_t>(value);
+            settings.baud_rate = static_cast<std::uint32_t>(value);
             return true;
         case OPTION_DATA_BITS:
             if (!fits_in_byte(value)) return false;
-            change_data_bits(state, static_cast<std::uint8_t>(value));
+            change_data_bits(settings, static_cast<std::uint8_t>(value));
             return true;
-        case OPTION_STOP_BITS:
-            if (!fits_in_byte(value)) return false;
-            state.stop_bits = static_cast<std::uint8_t>(value);
+        case OPTION_STOP_BITS: {
+            const std::optional<StopBits> stop_bits = stop_bits_for(value);
+            if (!stop_bits) return false;
+            settings.stop_bits = *stop_bits;
             return true;
+        }
         case OPTION_CTS_FLOW:
-            state.cts_flow = on;
+            settings.cts_flow = on;
             return true;
         case OPTION_DSR_FLOW:
-            state.dsr_flow = on;
+            settings.dsr_flow = on;
             return true;
         case OPTION_DSR_SENSITIVITY:
-            state.dsr_sensitivity = on;
-            return true;
-        case OPTION_DTR_HANDSHAKE:
-            state.dtr_control = on ? DtrControl::handshake : DtrControl::disable;
-            return true;
-        case OPTION_DTR_LINE:
-            state.dtr_control = on ? DtrControl::enable : DtrControl::disable;
+            settings.dsr_sensitivity = on;
             return true;
         case OPTION_PARITY_CHECK:
-            state.parity_check = on;
+            settings.parity_check = on;
             return true;
         default:
             return false;

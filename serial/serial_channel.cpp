@@ -15,24 +15,23 @@ struct ChannelTableAccess {
 
     static constexpr int HIGHEST_NUMBER = 0xFFFF;  // channel numbers are 16-bit
     static constexpr std::size_t LONGEST_NAME = 255;
-    // Overrun, frame and input-queue errors end a wait for bytes; parity errors and
-    // breaks do not.
-    static constexpr std::uint32_t LINE_FAULTS = CE_RXOVER | CE_OVERRUN | CE_FRAME | CE_TXFULL | CE_IOE;
 
     static void fail(ChannelTable& table, int number) { record_error(table.errors_, number); }
 
-    static std::optional<Channel> find(const ChannelTable& table, int number) {
+    static std::optional<OsHandle> find(const ChannelTable& table, int number) {
         const std::lock_guard lock(table.table_lock_);
-        const auto found = table.channels_.find(number);
-        if (found == table.channels_.end()) return std::nullopt;
-        return found->second;
+        for (const Channel& channel : table.channels_) {
+            if (channel.number == number) return channel.handle;
+        }
+        return std::nullopt;
     }
 
-    // The channel a read, write or setting works on; error 52 when there is none.
-    static std::optional<Channel> require(ChannelTable& table, int number) {
-        std::optional<Channel> channel = find(table, number);
-        if (!channel) fail(table, ERROR_BAD_CHANNEL);
-        return channel;
+    // The handle of the channel a read, write or setting works on; error 52 when
+    // there is none.
+    static std::optional<OsHandle> require(ChannelTable& table, int number) {
+        std::optional<OsHandle> handle = find(table, number);
+        if (!handle) fail(table, ERROR_BAD_CHANNEL);
+        return handle;
     }
 
     // One operating-system call, alone in the system for this layer; 0 when it
@@ -48,93 +47,115 @@ struct ChannelTableAccess {
         return !name.empty() && name.size() <= LONGEST_NAME && name.find_first_of("*?") == std::string_view::npos;
     }
 
+    // Takes the channel's place in the table; false when the number is taken (another
+    // thread opened it meanwhile: 55) or the table is full (7).
+    static bool add(ChannelTable& table, int number, OsHandle handle) {
+        const std::lock_guard lock(table.table_lock_);
+        Channel* free_slot = nullptr;
+        for (Channel& channel : table.channels_) {
+            if (channel.number == number) {
+                fail(table, ERROR_CHANNEL_ALREADY_OPEN);
+                return false;
+            }
+            if (channel.number < 0 && free_slot == nullptr) free_slot = &channel;
+        }
+        if (free_slot == nullptr) {
+            fail(table, ERROR_NO_MEMORY);
+            return false;
+        }
+        *free_slot = Channel{number, handle};
+        return true;
+    }
+
+    static std::optional<OsHandle> remove(ChannelTable& table, int number) {
+        const std::lock_guard lock(table.table_lock_);
+        for (Channel& channel : table.channels_) {
+            if (channel.number != number) continue;
+            const OsHandle handle = channel.handle;
+            channel = Channel{};
+            return handle;
+        }
+        return std::nullopt;
+    }
+
+    static void close_handle(ChannelTable& table, OsHandle handle, int& first_error) {
+        const int error = system_call(table, [&] { return close_port(handle); });
+        if (first_error == 0) first_error = error;
+    }
+
     static void open(ChannelTable& table, std::string_view name, int number) {
         if (number < 0 || number > HIGHEST_NUMBER) return fail(table, ERROR_BAD_CHANNEL);
         if (find(table, number)) return fail(table, ERROR_CHANNEL_ALREADY_OPEN);
         if (!acceptable_name(name)) return fail(table, ERROR_BAD_NAME);
         OsHandle device = NO_OS_HANDLE;
         const int error = system_call(table, [&] {
-            device = open_port_device(name);
+            device = open_port(name);
             return device != NO_OS_HANDLE;
         });
         if (error != 0) return fail(table, error);
-        bool added = false;
-        try {
-            const std::lock_guard lock(table.table_lock_);
-            added = table.channels_.try_emplace(number, Channel{device, true, false, std::string(name)}).second;
-        } catch (const std::bad_alloc&) {
-            system_call(table, [&] { return close_port_device(device); });
-            return fail(table, ERROR_NO_MEMORY);
-        }
-        if (!added) {
-            // Another thread opened the same number meanwhile.
-            system_call(table, [&] { return close_port_device(device); });
-            fail(table, ERROR_CHANNEL_ALREADY_OPEN);
+        if (!add(table, number, device)) {
+            int ignored = 0;  // the failure to record is the one add() recorded
+            close_handle(table, device, ignored);
         }
     }
 
-    static void set_queue_size(ChannelTable& table, OsHandle handle, int code, std::int32_t value) {
-        QueueSizes sizes;
-        const int error = system_call(table, [&] { return get_queue_sizes(handle, sizes); });
+    static void set_buffer_size(ChannelTable& table, OsHandle handle, int code, std::int32_t value) {
+        BufferSizes sizes;
+        const int error = system_call(table, [&] { return get_buffer_sizes(handle, sizes); });
         if (error != 0) return fail(table, error);
         // A negative size would reach the driver as an enormous one.
         if (value < 0) return fail(table, ERROR_SETTING_REFUSED);
         (code == OPTION_RECEIVE_QUEUE ? sizes.receive : sizes.transmit) = static_cast<std::uint32_t>(value);
-        if (system_call(table, [&] { return set_queue_sizes(handle, sizes); }) != 0) {
+        if (system_call(table, [&] { return set_buffer_sizes(handle, sizes); }) != 0) {
             fail(table, ERROR_SETTING_REFUSED);
         }
     }
 
+    // Each code is one read of the line settings, one change and one write back; the
+    // two DTR codes then set the line itself.
     static void set_option(ChannelTable& table, int number, int code, std::int32_t value) {
-        const std::optional<Channel> channel = require(table, number);
-        if (!channel) return;
+        const std::optional<OsHandle> handle = require(table, number);
+        if (!handle) return;
         if (code == OPTION_RECEIVE_QUEUE || code == OPTION_TRANSMIT_QUEUE) {
-            return set_queue_size(table, channel->handle, code, value);
+            return set_buffer_size(table, *handle, code, value);
         }
-        LineState state;
-        const int error = system_call(table, [&] { return get_line_state(channel->handle, state); });
+        LineSettings settings;
+        const int error = system_call(table, [&] { return get_line_settings(*handle, settings); });
         if (error != 0) return fail(table, error);
-        if (!change_line_setting(state, code, value) ||
-            system_call(table, [&] { return set_line_state(channel->handle, state); }) != 0) {
-            fail(table, ERROR_SETTING_REFUSED);
+        const std::optional<DtrControl> dtr = dtr_control_for(code, value);
+        if (dtr) {
+            settings.dtr_flow = *dtr == DtrControl::handshake;
+        } else if (!change_line_setting(settings, code, value)) {
+            return fail(table, ERROR_SETTING_REFUSED);
         }
+        const bool applied = system_call(table, [&] {
+                                 if (!set_line_settings(*handle, settings)) return false;
+                                 return !dtr || *dtr == DtrControl::handshake ||
+                                        set_dtr(*handle, *dtr == DtrControl::raised);
+                             }) == 0;
+        if (!applied) fail(table, ERROR_SETTING_REFUSED);
     }
 
     static std::int32_t waiting(ChannelTable& table, int number) {
-        const std::optional<Channel> channel = require(table, number);
-        if (!channel) return 0;
+        const std::optional<OsHandle> handle = require(table, number);
+        if (!handle) return 0;
         PortStatus status;
-        const int error = system_call(table, [&] { return clear_port_errors(channel->handle, status); });
+        const int error = system_call(table, [&] { return read_port_status(*handle, status); });
         if (error != 0) {
             fail(table, error);
             return 0;
         }
-        if ((status.errors & LINE_FAULTS) != 0) {
+        if (status.errors.lost_bytes()) {
             fail(table, ERROR_LINE_FAULT);
             return 0;
         }
         return static_cast<std::int32_t>(
-            std::min<std::uint32_t>(status.bytes_in_queue, std::numeric_limits<std::int32_t>::max()));
-    }
-
-    static std::optional<Channel> require_byte_mode(ChannelTable& table, int number) {
-        std::optional<Channel> channel = require(table, number);
-        if (channel && !channel->byte_mode) {
-            fail(table, ERROR_WRONG_MODE);
-            return std::nullopt;
-        }
-        return channel;
-    }
-
-    static void note_short_read(ChannelTable& table, int number, bool short_read) {
-        const std::lock_guard lock(table.table_lock_);
-        const auto found = table.channels_.find(number);
-        if (found != table.channels_.end()) found->second.short_read = short_read;
+            std::min<std::uint32_t>(status.bytes_waiting, std::numeric_limits<std::int32_t>::max()));
     }
 
     static std::string read(ChannelTable& table, int number, int count) {
-        const std::optional<Channel> channel = require_byte_mode(table, number);
-        if (!channel || count <= 0) return {};
+        const std::optional<OsHandle> handle = require(table, number);
+        if (!handle || count <= 0) return {};
         std::string text;
         try {
             text.resize(static_cast<std::size_t>(count));
@@ -145,68 +166,52 @@ struct ChannelTableAccess {
         std::uint32_t got = 0;
         auto* buffer = reinterpret_cast<std::uint8_t*>(text.data());
         const auto wanted = static_cast<std::uint32_t>(count);
-        if (system_call(table, [&] { return read_port(channel->handle, buffer, wanted, got); }) != 0) {
+        if (system_call(table, [&] { return read_port(*handle, buffer, wanted, got); }) != 0) {
             fail(table, ERROR_DEVICE_IO);
             return {};
         }
         text.resize(std::min(got, wanted));
-        note_short_read(table, number, text.size() < wanted);
         return text;
     }
 
-    static bool was_short(const ChannelTable& table, int number) {
-        const std::optional<Channel> channel = find(table, number);
-        return channel && channel->short_read;
-    }
-
     static void write(ChannelTable& table, int number, std::string_view bytes) {
-        const std::optional<Channel> channel = require_byte_mode(table, number);
-        if (!channel) return;
+        const std::optional<OsHandle> handle = require(table, number);
+        if (!handle) return;
         if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return fail(table, ERROR_DEVICE_IO);
         const auto count = static_cast<std::uint32_t>(bytes.size());
         std::uint32_t written = 0;
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-        if (system_call(table, [&] { return write_port(channel->handle, data, count, written); }) != 0 ||
-            written < count) {
+        if (system_call(table, [&] { return write_port(*handle, data, count, written); }) != 0 || written < count) {
             fail(table, ERROR_DEVICE_IO);
         }
     }
 
     static OsHandle handle(ChannelTable& table, int number, bool record) {
-        const std::optional<Channel> channel = record ? require(table, number) : find(table, number);
-        return channel ? channel->handle : NO_OS_HANDLE;
+        const std::optional<OsHandle> handle = record ? require(table, number) : find(table, number);
+        return handle.value_or(NO_OS_HANDLE);
     }
 
-    static void close(ChannelTable& table, int number, CloseMode required) {
-        Channel channel;
-        {
-            const std::lock_guard lock(table.table_lock_);
-            const auto found = table.channels_.find(number);
-            if (found == table.channels_.end()) return;
-            if (required == CloseMode::byte_mode_required && !found->second.byte_mode) {
-                return fail(table, ERROR_WRONG_MODE);
-            }
-            channel = std::move(found->second);
-            table.channels_.erase(found);
-        }
-        const int error = system_call(table, [&] { return close_port_device(channel.handle); });
+    static void close(ChannelTable& table, int number) {
+        const std::optional<OsHandle> handle = remove(table, number);
+        if (!handle) return;
+        int error = 0;
+        close_handle(table, *handle, error);
         if (error != 0) fail(table, error);
     }
 
     // Every channel out of the table, then every handle closed; the number of the
     // first failure, 0 if none.
     static int close_all(ChannelTable& table) {
-        std::map<int, Channel> closing;
+        std::vector<OsHandle> closing;
         {
             const std::lock_guard lock(table.table_lock_);
-            closing.swap(table.channels_);
+            for (Channel& channel : table.channels_) {
+                if (channel.number >= 0) closing.push_back(channel.handle);
+                channel = Channel{};
+            }
         }
         int first_error = 0;
-        for (const auto& entry : closing) {
-            const OsHandle device = entry.second.handle;
-            const int error = system_call(table, [&] { return close_port_device(device); });
-            if (first_error == 0) first_error = error;
-        }
+        for (const OsHandle device : closing) close_handle(table, device, first_error);
         return first_error;
     }
 };
@@ -221,20 +226,10 @@ void set_port_option(ChannelTable& table, int number, int code, std::int32_t val
     ChannelTableAccess::set_option(table, number, code, value);
 }
 
-std::int32_t query_port(ChannelTable& table, int number, int code) {
-    if (code == QUERY_BYTES_WAITING) return bytes_waiting(table, number);
-    if (ChannelTableAccess::require(table, number)) ChannelTableAccess::fail(table, ERROR_SETTING_REFUSED);
-    return 0;
-}
-
 std::int32_t bytes_waiting(ChannelTable& table, int number) { return ChannelTableAccess::waiting(table, number); }
 
 std::string read_channel(ChannelTable& table, int number, int count) {
     return ChannelTableAccess::read(table, number, count);
-}
-
-bool last_read_was_short(const ChannelTable& table, int number) {
-    return ChannelTableAccess::was_short(table, number);
 }
 
 void write_channel(ChannelTable& table, int number, std::string_view bytes) {
@@ -247,9 +242,7 @@ OsHandle find_channel_handle(ChannelTable& table, int number) {
     return ChannelTableAccess::handle(table, number, false);
 }
 
-void close_channel(ChannelTable& table, int number, CloseMode required) {
-    ChannelTableAccess::close(table, number, required);
-}
+void close_channel(ChannelTable& table, int number) { ChannelTableAccess::close(table, number); }
 
 void close_all_channels(ChannelTable& table) {
     const int error = ChannelTableAccess::close_all(table);

@@ -5,12 +5,11 @@
 // operation returns 0 or an empty text; nothing here prints or stops the program.
 //
 //   PORT_CHANNEL                       the one channel number the program uses
-//   OPTION_* (line_settings.hpp), QUERY_BYTES_WAITING
-//   CloseMode                          what close_channel requires of the channel
+//   OPTION_* (line_settings.hpp)
 //   ChannelTable                       the open channels, shared by the program's threads
-//   open_channel                       "Com1".."Com9" (see port_io.hpp for the devices)
-//   set_port_option, query_port, bytes_waiting
-//   read_channel, last_read_was_short, write_channel
+//   open_channel                       "Com1".."Com9" (see platform/port_io.hpp for the devices)
+//   set_port_option, bytes_waiting
+//   read_channel, write_channel
 //   channel_handle                     the handle, for the procedures' own port calls
 //   find_channel_handle                the same, recording nothing when not open
 //   close_channel, close_all_channels
@@ -19,24 +18,21 @@
 // port name, 5 a setting refused, 57 a line error seen while asking for the bytes
 // waiting, 69 a read or write failed or a write came out short, and the system's
 // own reason (53 no such port, 70 port held elsewhere or no permission, ...) for a
-// failed open, a failed read of the line state or a failed close.
+// failed open, a failed read of the line settings or a failed close.
 
+#include <array>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
 
+#include "platform/os_handle.hpp"
 #include "serial/error_state.hpp"
 #include "serial/line_settings.hpp"
-#include "platform/os_handle.hpp"
 
 namespace zizuvu {
 
 inline constexpr int PORT_CHANNEL = 1;
-inline constexpr int QUERY_BYTES_WAITING = 18;
-
-enum class CloseMode { byte_mode_required, any };
 
 class ChannelTable {
 public:
@@ -47,12 +43,13 @@ public:
     ChannelTable& operator=(const ChannelTable&) = delete;
 
 private:
+    // An open channel: its number and the port's handle. The program opens one at a
+    // time; a few more fit, for tests and for a second port.
     struct Channel {
+        int number = -1;
         OsHandle handle = NO_OS_HANDLE;
-        bool byte_mode = true;  // the only mode this program opens: raw bytes both ways
-        bool short_read = false;
-        std::string name;
     };
+    static constexpr std::size_t CAPACITY = 8;
 
     friend struct ChannelTableAccess;  // the operations below, in serial_channel.cpp
 
@@ -63,24 +60,22 @@ private:
     // handle directly and does not take it).
     mutable std::mutex table_lock_;
     std::mutex call_lock_;
-    std::map<int, Channel> channels_;
+    std::array<Channel, CAPACITY> channels_{};
 };
 
 void open_channel(ChannelTable& table, std::string_view port_name, int number);
 void set_port_option(ChannelTable& table, int number, int code, std::int32_t value);
-std::int32_t query_port(ChannelTable& table, int number, int code);
 // Received bytes waiting. After a line error (overrun, framing, input queue
 // overflow) it answers 0 once, with error 57, and the bytes on the next call.
 std::int32_t bytes_waiting(ChannelTable& table, int number);
-// At most `count` bytes, as the port's time-outs allow; a count of 0 reads nothing.
+// At most `count` bytes, as many as are there; a count of 0 reads nothing.
 std::string read_channel(ChannelTable& table, int number, int count);
-bool last_read_was_short(const ChannelTable& table, int number);
 void write_channel(ChannelTable& table, int number, std::string_view bytes);
 // NO_OS_HANDLE, with error 52, when the channel is not open.
 OsHandle channel_handle(ChannelTable& table, int number);
 OsHandle find_channel_handle(ChannelTable& table, int number);
 // A number that is not open is no error.
-void close_channel(ChannelTable& table, int number, CloseMode required);
+void close_channel(ChannelTable& table, int number);
 // When several closes fail, the first failure's number is the one that stays.
 void close_all_channels(ChannelTable& table);
 

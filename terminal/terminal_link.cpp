@@ -20,7 +20,7 @@ void apply_terminal_settings(Session& session) {
         {OPTION_BAUD_RATE, session.port_settings.baud_rate},
         {OPTION_DATA_BITS, 8},
         {OPTION_PARITY_CHECK, 0},
-        {OPTION_STOP_BITS, ONESTOPBIT},
+        {OPTION_STOP_BITS, STOP_BITS_ONE},
         {OPTION_TRANSMIT_QUEUE, 1024},
         {OPTION_RECEIVE_QUEUE, 1024},
         {OPTION_CTS_FLOW, 0},
@@ -34,21 +34,9 @@ void apply_terminal_settings(Session& session) {
     }
 }
 
-// A write ends after 100 ms whether or not all of it went out, so the writer never
-// hangs on a line that does not take bytes. The read time-outs stay as they are:
-// the terminal reads only bytes already waiting.
-void limit_write_time(OsHandle port) {
-    PortTimeouts timeouts;
-    get_port_timeouts(port, timeouts);
-    timeouts.write_total_multiplier = 0;
-    timeouts.write_total_constant = TERMINAL_WRITE_TIMEOUT_MS;
-    set_port_timeouts(port, timeouts);
-}
-
 void set_up_terminal_port(Session& session, TerminalLink& link) {
     apply_terminal_settings(session);
     link.port_handle = channel_handle(session.channels, PORT_CHANNEL);
-    limit_write_time(link.port_handle);
 }
 
 // The port opened, if it is a serial device; false, with the reason in the error
@@ -58,7 +46,7 @@ bool open_serial_port(Session& session) {
     const OsHandle port = find_channel_handle(session.channels, PORT_CHANNEL);
     if (port == NO_OS_HANDLE) return false;
     if (is_serial_device(port)) return true;
-    close_channel(session.channels, PORT_CHANNEL, CloseMode::any);
+    close_channel(session.channels, PORT_CHANNEL);
     record_error(session.errors, ERROR_DEVICE_UNAVAILABLE);
     return false;
 }
@@ -88,17 +76,23 @@ bool reopen_terminal_link(Session& session, TerminalLink& link) {
 }
 
 void close_terminal_link(Session& session, TerminalLink& link) {
-    stop_transmit_writer(link.writer, link.queue);
-    close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    stop_transmit_writer(link.writer);
+    // What the keys put in the driver and the line has not taken yet never reaches the
+    // radio after "Q", and the close cannot wait on a held line. A discard that fails
+    // (the device gone) had nothing to drop; the close reports what is wrong.
+    if (link.port_handle != NO_OS_HANDLE) {
+        [[maybe_unused]] const bool dropped = discard_output(link.port_handle);
+    }
+    close_channel(session.channels, PORT_CHANNEL);
     link.port_handle = NO_OS_HANDLE;
     show_pending_error(session);
 }
 
 void drop_terminal_link(Session& session, TerminalLink& link) {
-    stop_transmit_writer(link.writer, link.queue);
+    stop_transmit_writer(link.writer);
     // What closing a device that is no longer there says adds nothing to its loss.
     const ErrorState before = session.errors;
-    close_channel(session.channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    close_channel(session.channels, PORT_CHANNEL);
     session.errors = before;
     link.port_handle = NO_OS_HANDLE;
 }

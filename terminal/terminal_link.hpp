@@ -25,8 +25,6 @@
 
 namespace zizuvu {
 
-inline constexpr std::uint32_t TERMINAL_WRITE_TIMEOUT_MS = 100;
-
 struct TerminalLink {
     explicit TerminalLink(TransmitStorage& storage) : queue(storage) { stop_queue(queue); }
 

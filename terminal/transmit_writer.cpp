@@ -20,12 +20,13 @@ void drain_queue(TransmitQueue& queue, OsHandle port) {
             continue;
         }
         std::uint32_t written = 0;
-        write_port(port, pending.first, pending.length, written);
+        // A failed write (the device gone) may still have sent part: that part counts.
+        [[maybe_unused]] const bool wrote = write_port(port, pending.first, pending.length, written, WRITE_LIMIT);
         if (written > 0) {
             mark_sent(queue, written);
         } else {
-            // A port that takes nothing (not open, gone, or held up for the whole
-            // write time-out) is tried again; only the stop ends this.
+            // A port that takes nothing (gone, or held up for the whole limit) is tried
+            // again; only the stop ends this.
             pause_ms(RETRY_PAUSE_MS);
         }
     }
@@ -33,7 +34,11 @@ void drain_queue(TransmitQueue& queue, OsHandle port) {
 
 }  // namespace
 
+TransmitWriter::~TransmitWriter() { stop_transmit_writer(*this); }
+
 void start_transmit_writer(TransmitWriter& writer, TransmitQueue& queue, OsHandle port) {
+    stop_transmit_writer(writer);
+    writer.queue = &queue;
     try {
         writer.thread = std::thread(drain_queue, std::ref(queue), port);
     } catch (const std::system_error&) {
@@ -42,11 +47,12 @@ void start_transmit_writer(TransmitWriter& writer, TransmitQueue& queue, OsHandl
     }
 }
 
-void stop_transmit_writer(TransmitWriter& writer, TransmitQueue& queue) {
-    stop_queue(queue);
+void stop_transmit_writer(TransmitWriter& writer) {
+    if (writer.queue != nullptr) stop_queue(*writer.queue);
     // Joined, not left to a fixed pause: the port is closed after this, and must
     // never be closed under a write that is still using it.
     if (writer.thread.joinable()) writer.thread.join();
+    writer.queue = nullptr;
 }
 
 }  // namespace zizuvu

@@ -4,9 +4,11 @@
 // counters seen last time are kept and compared.
 //
 //   LineCounters          the counters that matter
-//   line_errors_between   CE_* for what the counters say happened in between
+//   line_errors_between   what the counters say happened in between
 
 #include <cstdint>
+
+#include "platform/port_io.hpp"
 
 namespace zizuvu {
 
@@ -18,6 +20,6 @@ struct LineCounters {
     std::uint32_t buf_overrun = 0;  // the driver's input buffer was full
 };
 
-std::uint32_t line_errors_between(const LineCounters& before, const LineCounters& now);
+LineErrors line_errors_between(const LineCounters& before, const LineCounters& now);
 
 }  // namespace zizuvu

@@ -6,13 +6,13 @@
 
 #include <algorithm>
 
-#include "platform/linux/port_handles.hpp"
+#include "platform/linux/open_ports.hpp"
 
 namespace zizuvu {
 
 bool set_input_minimum(int fd, int minimum) {
     const auto wanted = static_cast<cc_t>(std::clamp(minimum, 1, MAX_INPUT_MINIMUM));
-    const PortHandleState state = port_handle_state(fd);
+    const OpenPort state = open_port_record(fd);
     if (!state.is_terminal) return true;
     if (state.input_minimum == wanted) return true;
     termios mode{};
@@ -20,7 +20,7 @@ bool set_input_minimum(int fd, int minimum) {
     mode.c_cc[VMIN] = wanted;
     mode.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &mode) != 0) return false;
-    update_port_handle(fd, [wanted](PortHandleState& record) { record.input_minimum = wanted; });
+    update_port(fd, [wanted](OpenPort& record) { record.input_minimum = wanted; });
     return true;
 }
 

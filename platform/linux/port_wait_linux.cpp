@@ -8,9 +8,10 @@ namespace zizuvu {
 namespace {
 
 // Where the terminal cannot be told to wake for several bytes, the wait sleeps this
-// long (or less, for a key) and lets the caller look again: a few wake-ups a
-// millisecond at worst, never a spin.
-constexpr auto FALLBACK_SLEEP = std::chrono::milliseconds(1);
+// long (or less, for a key) and lets the caller look again. The rest of an answer is
+// normally there a byte time after its first part, so a download pays at most this
+// per answer that comes in pieces, and the processor is never kept busy.
+constexpr auto FALLBACK_SLEEP = std::chrono::milliseconds(10);
 
 }  // namespace
 

@@ -12,10 +12,14 @@ namespace zizuvu {
 namespace {
 
 // Signal handlers can reach only static data: these are the few bytes they need.
+// The flags are lock-free atomics, taken with an exchange, so a signal that comes
+// between a look and the clearing is never lost.
 int pipe_fds[2] = {-1, -1};
-volatile std::sig_atomic_t first_termination = 0;
-volatile std::sig_atomic_t resize_seen = 0;
-volatile std::sig_atomic_t suspend_seen = 0;
+std::atomic<int> first_termination{0};
+std::atomic<bool> resize_seen{false};
+std::atomic<bool> suspend_seen{false};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "signal handlers may only touch lock-free atomics");
 
 int fatal_fd = -1;
 termios fatal_mode{};
@@ -34,17 +38,18 @@ void wake_waits() {
 }
 
 void on_terminating(int signal_number) {
-    if (first_termination == 0) first_termination = signal_number;
+    int none = 0;
+    first_termination.compare_exchange_strong(none, signal_number);
     wake_waits();
 }
 
 void on_resize(int /*signal_number*/) {
-    resize_seen = 1;
+    resize_seen.store(true);
     wake_waits();
 }
 
 void on_suspend(int /*signal_number*/) {
-    suspend_seen = 1;
+    suspend_seen.store(true);
     wake_waits();
 }
 
@@ -93,15 +98,13 @@ ArrivedSignals take_signals() {
     while (pipe_fds[0] >= 0 && read(pipe_fds[0], drain, sizeof drain) > 0) {
     }
     ArrivedSignals arrived;
-    arrived.terminate = first_termination != 0;
-    arrived.resize = resize_seen != 0;
-    arrived.suspend = suspend_seen != 0;
-    resize_seen = 0;
-    suspend_seen = 0;
+    arrived.terminate = first_termination.load() != 0;
+    arrived.resize = resize_seen.exchange(false);
+    arrived.suspend = suspend_seen.exchange(false);
     return arrived;
 }
 
-int termination_signal() { return first_termination; }
+int termination_signal() { return first_termination.load(); }
 
 void set_fatal_restore(int terminal_fd, const termios* original_mode, std::string_view restore_sequence) {
     fatal_fd = -1;  // not used by a handler while it changes

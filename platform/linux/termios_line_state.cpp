@@ -38,33 +38,33 @@ std::uint8_t byte_size_of(tcflag_t cflag) {
     }
 }
 
-std::optional<tcflag_t> parity_flags(std::uint8_t parity) {
+std::optional<tcflag_t> parity_flags(Parity parity) {
     switch (parity) {
-        case NOPARITY: return tcflag_t{0};
-        case ODDPARITY: return PARENB | PARODD;
-        case EVENPARITY: return PARENB;
-        case MARKPARITY: return PARENB | PARODD | CMSPAR;
-        case SPACEPARITY: return PARENB | CMSPAR;
-        default: return std::nullopt;
+        case Parity::none: return tcflag_t{0};
+        case Parity::odd: return PARENB | PARODD;
+        case Parity::even: return PARENB;
+        case Parity::mark: return PARENB | PARODD | CMSPAR;
+        case Parity::space: return PARENB | CMSPAR;
     }
+    return std::nullopt;
 }
 
-std::uint8_t parity_of(tcflag_t cflag) {
-    if ((cflag & PARENB) == 0) return NOPARITY;
+Parity parity_of(tcflag_t cflag) {
+    if ((cflag & PARENB) == 0) return Parity::none;
     const bool odd = (cflag & PARODD) != 0;
-    if ((cflag & CMSPAR) != 0) return odd ? MARKPARITY : SPACEPARITY;
-    return odd ? ODDPARITY : EVENPARITY;
+    if ((cflag & CMSPAR) != 0) return odd ? Parity::mark : Parity::space;
+    return odd ? Parity::odd : Parity::even;
 }
 
 // The UART sends one and a half stop bits when asked for two with 5 data bits;
 // two are possible only with 6 to 8 data bits.
-std::optional<bool> two_stop_bits(std::uint8_t stop_bits, std::uint8_t byte_size) {
+std::optional<bool> two_stop_bits(StopBits stop_bits, std::uint8_t data_bits) {
     switch (stop_bits) {
-        case ONESTOPBIT: return false;
-        case ONE5STOPBITS: return byte_size == 5 ? std::optional<bool>(true) : std::nullopt;
-        case TWOSTOPBITS: return byte_size > 5 ? std::optional<bool>(true) : std::nullopt;
-        default: return std::nullopt;
+        case StopBits::one: return false;
+        case StopBits::one_and_a_half: return data_bits == 5 ? std::optional<bool>(true) : std::nullopt;
+        case StopBits::two: return data_bits > 5 ? std::optional<bool>(true) : std::nullopt;
     }
+    return std::nullopt;
 }
 
 void set_flag(tcflag_t& flags, tcflag_t flag, bool on) {
@@ -91,32 +91,29 @@ std::optional<speed_t> speed_for_baud(std::uint32_t baud) {
     return std::nullopt;
 }
 
-LineState line_state_from_termios(const termios& mode) {
-    LineState state;
-    state.baud_rate = baud_from_speed(cfgetospeed(&mode));
-    state.byte_size = byte_size_of(mode.c_cflag);
-    state.parity = parity_of(mode.c_cflag);
+LineSettings line_settings_from_termios(const termios& mode) {
+    LineSettings settings;
+    settings.baud_rate = baud_from_speed(cfgetospeed(&mode));
+    settings.data_bits = byte_size_of(mode.c_cflag);
+    settings.parity = parity_of(mode.c_cflag);
     if ((mode.c_cflag & CSTOPB) != 0) {
-        state.stop_bits = state.byte_size == 5 ? ONE5STOPBITS : TWOSTOPBITS;
-    } else {
-        state.stop_bits = ONESTOPBIT;
+        settings.stop_bits = settings.data_bits == 5 ? StopBits::one_and_a_half : StopBits::two;
     }
-    state.parity_check = (mode.c_iflag & INPCK) != 0;
-    state.cts_flow = (mode.c_cflag & CRTSCTS) != 0;
-    // A Linux serial device has no DSR flow control and no DSR-gated input.
-    state.dsr_flow = false;
-    state.dsr_sensitivity = false;
-    return state;
+    settings.parity_check = (mode.c_iflag & INPCK) != 0;
+    settings.cts_flow = (mode.c_cflag & CRTSCTS) != 0;
+    // A Linux serial device has no DSR flow control, no DSR-gated input and no DTR
+    // flow control: all three read as off.
+    return settings;
 }
 
-bool apply_line_state(termios& mode, const LineState& wanted) {
-    // Linux serial drivers have no DSR flow control, no DSR-gated input and no DTR
-    // handshake: refusing them is honest, pretending to have set them is not.
-    if (wanted.dsr_flow || wanted.dsr_sensitivity || wanted.dtr_control == DtrControl::handshake) return false;
-    const std::optional<tcflag_t> size = size_flag(wanted.byte_size);
+bool apply_line_settings(termios& mode, const LineSettings& wanted) {
+    // Refusing what a Linux serial driver cannot do is honest; pretending to have
+    // set it is not.
+    if (wanted.dsr_flow || wanted.dsr_sensitivity || wanted.dtr_flow) return false;
+    const std::optional<tcflag_t> size = size_flag(wanted.data_bits);
     const std::optional<tcflag_t> parity = parity_flags(wanted.parity);
     if (!size || !parity) return false;
-    const std::optional<bool> two_stops = two_stop_bits(wanted.stop_bits, wanted.byte_size);
+    const std::optional<bool> two_stops = two_stop_bits(wanted.stop_bits, wanted.data_bits);
     if (!two_stops) return false;
 
     termios changed = mode;

@@ -14,7 +14,7 @@ namespace {
 constexpr auto QUICK_LOOK_SPAN = std::chrono::microseconds(500);
 
 PortLook look_once(OsHandle port, std::uint32_t wanted) {
-    PortStatus status;
+    CommStatus status;
     if (!peek_port_status(port, status)) return PortLook::gone;
     return status.errors != 0 || status.bytes_in_queue >= wanted ? PortLook::enough : PortLook::short_of_bytes;
 }
@@ -33,7 +33,7 @@ PortLook look_at_port(OsHandle port, int min_bytes) {
 }
 
 void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int /*min_bytes*/) {
-    PortStatus status;
+    CommStatus status;
     if (!peek_port_status(port, status)) return;
     if (auto* console = dynamic_cast<Win32Console*>(&device)) {
         // Wakes for every byte that arrives; the caller tests again until enough are there.

@@ -234,7 +234,7 @@ void Win32Console::wait_for_input_or_bytes(OsHandle port, std::uint32_t known) {
         if (GetLastError() != ERROR_IO_PENDING) return;
         pending = true;
         // Bytes that came before the wait began would not end it.
-        PortStatus status;
+        CommStatus status;
         if (!peek_port_status(port, status) || status.bytes_in_queue > known || status.errors != 0) {
             count = 0;
         } else {

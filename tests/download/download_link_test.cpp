@@ -63,16 +63,11 @@ TEST_F(Link, TheElevenSettingsGive19200EightNoneOneWithoutFlowControl) {
     EXPECT_EQ(program().error_count, 0);
 
     EXPECT_EQ(link.port_handle, channel_handle(program().channels, PORT_CHANNEL));
-    EXPECT_EQ(link.saved_line_state.baud_rate, 19200U);
-    EXPECT_EQ(link.saved_line_state.byte_size, 8);
-    EXPECT_EQ(link.saved_line_state.parity, NOPARITY);
-    EXPECT_EQ(link.saved_line_state.stop_bits, ONESTOPBIT);
-    EXPECT_FALSE(link.saved_line_state.cts_flow);
-    EXPECT_EQ(link.saved_line_state.dtr_control, DtrControl::enable);
-    PortTimeouts timeouts;
-    timeouts.read_interval = 7;
-    ASSERT_TRUE(get_port_timeouts(link.port_handle, timeouts));
-    EXPECT_EQ(timeouts, PortTimeouts{});
+    EXPECT_EQ(link.saved_line_settings.baud_rate, 19200U);
+    EXPECT_EQ(link.saved_line_settings.data_bits, 8);
+    EXPECT_EQ(link.saved_line_settings.parity, Parity::none);
+    EXPECT_EQ(link.saved_line_settings.stop_bits, StopBits::one);
+    EXPECT_FALSE(link.saved_line_settings.cts_flow || link.saved_line_settings.dtr_flow);
 }
 
 TEST_F(Link, TheBaudRateOfTheTerminalDoesNotMatterToADownload) {
@@ -104,12 +99,22 @@ TEST_F(Link, TheSpeedSwitchMovesOnlyTheSpeed) {
     switch_to_download_speed(program(), link, SPEED_CODE_NORMAL);
     mode = radio.far_end_mode();
     EXPECT_EQ(cfgetospeed(&mode), static_cast<speed_t>(B38400));
-    EXPECT_EQ(link.saved_line_state.baud_rate, 38400U);
+    EXPECT_EQ(link.saved_line_settings.baud_rate, 38400U);
 
     switch_to_download_speed(program(), link, 0);
     mode = radio.far_end_mode();
     EXPECT_EQ(cfgetospeed(&mode), static_cast<speed_t>(B38400));
     EXPECT_EQ(error_number(program().errors), 0);
+}
+
+TEST_F(Link, ASpeedTheDriverRefusesIsErrorFiveShownAtOnceAndTheLineStaysAsItWas) {
+    ASSERT_TRUE(open_download_link(program(), link));
+    switch_to_download_speed(program(), link, 7);  // 460800 / 7: no line runs at that speed
+    EXPECT_EQ(rig.row(51).substr(64, 12), "  1   5   0 ");
+    EXPECT_EQ(error_number(program().errors), 0);
+    const termios mode = radio.far_end_mode();
+    EXPECT_EQ(cfgetospeed(&mode), static_cast<speed_t>(B19200));
+    EXPECT_EQ(sched_getscheduler(0) & ~SCHED_RESET_ON_FORK, SCHED_OTHER) << "the priority is back to normal";
 }
 
 TEST_F(Link, DiscardWithThresholdOneKeepsOneByteAndDropsTwo) {

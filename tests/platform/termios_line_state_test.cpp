@@ -1,4 +1,4 @@
-// The line state as a Linux terminal's settings: what each field becomes, what a
+// The line settings as a Linux terminal's settings: what each field becomes, what a
 // serial device cannot do, and what opening a port may and may not touch.
 #include "platform/linux/termios_line_state.hpp"
 
@@ -20,92 +20,90 @@ termios cooked_seven_even_two_at_9600() {
     return mode;
 }
 
-TEST(TermiosLineState, ReadsSpeedFramingAndFlow) {
-    const LineState state = line_state_from_termios(cooked_seven_even_two_at_9600());
+TEST(TermiosLineSettings, ReadsSpeedFramingAndFlow) {
+    const LineSettings state = line_settings_from_termios(cooked_seven_even_two_at_9600());
     EXPECT_EQ(state.baud_rate, 9600U);
-    EXPECT_EQ(state.byte_size, 7);
-    EXPECT_EQ(state.parity, EVENPARITY);
-    EXPECT_EQ(state.stop_bits, TWOSTOPBITS);
+    EXPECT_EQ(state.data_bits, 7);
+    EXPECT_EQ(state.parity, Parity::even);
+    EXPECT_EQ(state.stop_bits, StopBits::two);
     EXPECT_TRUE(state.parity_check);
     EXPECT_TRUE(state.cts_flow);
     EXPECT_FALSE(state.dsr_flow);
 }
 
-TEST(TermiosLineState, EightNoneOneAtTheDownloadSpeeds) {
+TEST(TermiosLineSettings, EightNoneOneAtTheDownloadSpeeds) {
     termios mode = cooked_seven_even_two_at_9600();
-    LineState state = line_state_from_termios(mode);
-    state.byte_size = 8;
-    state.parity = NOPARITY;
+    LineSettings state = line_settings_from_termios(mode);
+    state.data_bits = 8;
+    state.parity = Parity::none;
     state.parity_check = false;
-    state.stop_bits = ONESTOPBIT;
+    state.stop_bits = StopBits::one;
     state.cts_flow = false;
     for (std::uint32_t baud : {4800U, 9600U, 19200U, 38400U, 57600U, 115200U, 460800U}) {
         state.baud_rate = baud;
-        ASSERT_TRUE(apply_line_state(mode, state)) << baud;
+        ASSERT_TRUE(apply_line_settings(mode, state)) << baud;
         EXPECT_EQ(baud_from_speed(cfgetospeed(&mode)), baud);
         EXPECT_EQ(baud_from_speed(cfgetispeed(&mode)), baud);
         EXPECT_EQ(mode.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
         EXPECT_EQ(mode.c_cflag & (PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS), 0U);
         EXPECT_EQ(mode.c_iflag & INPCK, 0U);
-        EXPECT_EQ(line_state_from_termios(mode), state);
+        EXPECT_EQ(line_settings_from_termios(mode), state);
     }
     // What the settings do not name stays.
     EXPECT_NE(mode.c_cflag & HUPCL, 0U);
     EXPECT_NE(mode.c_lflag & ICANON, 0U);
 }
 
-TEST(TermiosLineState, EveryParityAndStopBitCombinationSurvivesTheRoundTrip) {
+TEST(TermiosLineSettings, EveryParityAndStopBitCombinationSurvivesTheRoundTrip) {
     termios mode = cooked_seven_even_two_at_9600();
-    for (std::uint8_t parity : {NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY}) {
+    for (Parity parity : {Parity::none, Parity::odd, Parity::even, Parity::mark, Parity::space}) {
         for (std::uint8_t size : {5, 6, 7, 8}) {
-            LineState state = line_state_from_termios(mode);
+            LineSettings state = line_settings_from_termios(mode);
             state.parity = parity;
-            state.byte_size = size;
-            state.stop_bits = size == 5 ? ONE5STOPBITS : TWOSTOPBITS;
-            ASSERT_TRUE(apply_line_state(mode, state));
-            EXPECT_EQ(line_state_from_termios(mode), state) << int{parity} << " " << int{size};
+            state.data_bits = size;
+            state.stop_bits = size == 5 ? StopBits::one_and_a_half : StopBits::two;
+            ASSERT_TRUE(apply_line_settings(mode, state));
+            EXPECT_EQ(line_settings_from_termios(mode), state) << static_cast<int>(parity) << " " << int{size};
         }
     }
 }
 
-TEST(TermiosLineState, WhatASerialDeviceCannotDoIsRefusedAndNothingChanges) {
+TEST(TermiosLineSettings, WhatASerialDeviceCannotDoIsRefusedAndNothingChanges) {
     const termios original = cooked_seven_even_two_at_9600();
-    const LineState good = line_state_from_termios(original);
+    const LineSettings good = line_settings_from_termios(original);
     auto refused = [&](auto change) {
         termios mode = original;
-        LineState state = good;
+        LineSettings state = good;
         change(state);
-        const bool applied = apply_line_state(mode, state);
+        const bool applied = apply_line_settings(mode, state);
         return !applied && same_line_settings(mode, original);
     };
-    EXPECT_TRUE(refused([](LineState& s) { s.byte_size = 9; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.byte_size = 4; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.parity = 5; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.stop_bits = 3; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.stop_bits = ONE5STOPBITS; }));  // only with 5 data bits
-    EXPECT_TRUE(refused([](LineState& s) {
-        s.byte_size = 5;
-        s.stop_bits = TWOSTOPBITS;
+    EXPECT_TRUE(refused([](LineSettings& s) { s.data_bits = 9; }));
+    EXPECT_TRUE(refused([](LineSettings& s) { s.data_bits = 4; }));
+    EXPECT_TRUE(refused([](LineSettings& s) { s.stop_bits = StopBits::one_and_a_half; }));  // only with 5 data bits
+    EXPECT_TRUE(refused([](LineSettings& s) {
+        s.data_bits = 5;
+        s.stop_bits = StopBits::two;
     }));
-    EXPECT_TRUE(refused([](LineState& s) { s.baud_rate = 12345; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.dsr_flow = true; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.dsr_sensitivity = true; }));
-    EXPECT_TRUE(refused([](LineState& s) { s.dtr_control = DtrControl::handshake; }));
+    EXPECT_TRUE(refused([](LineSettings& s) { s.baud_rate = 12345; }));
+    EXPECT_TRUE(refused([](LineSettings& s) { s.dsr_flow = true; }));
+    EXPECT_TRUE(refused([](LineSettings& s) { s.dsr_sensitivity = true; }));
+    EXPECT_TRUE(refused([](LineSettings& s) { s.dtr_flow = true; }));
 }
 
-TEST(TermiosLineState, ASpeedWithoutANumberIsKeptThroughOtherChanges) {
+TEST(TermiosLineSettings, ASpeedWithoutANumberIsKeptThroughOtherChanges) {
     termios mode = cooked_seven_even_two_at_9600();
     cfsetospeed(&mode, B0);
     cfsetispeed(&mode, B0);
-    LineState state = line_state_from_termios(mode);
+    LineSettings state = line_settings_from_termios(mode);
     EXPECT_EQ(state.baud_rate, 0U);
     state.cts_flow = false;
-    ASSERT_TRUE(apply_line_state(mode, state));
+    ASSERT_TRUE(apply_line_settings(mode, state));
     EXPECT_EQ(cfgetospeed(&mode), static_cast<speed_t>(B0));
     EXPECT_EQ(mode.c_cflag & CRTSCTS, 0U);
 }
 
-TEST(TermiosLineState, RawModeKeepsTheLineAndDropsEveryTranslation) {
+TEST(TermiosLineSettings, RawModeKeepsTheLineAndDropsEveryTranslation) {
     const termios original = cooked_seven_even_two_at_9600();
     const termios raw = raw_port_mode(original);
     EXPECT_TRUE(same_line_settings(raw, original));

@@ -147,7 +147,7 @@ TEST_F(PortLock, ExclusiveUseEndsWithTheClose) {
     ASSERT_EQ(chmod(radio.port_path().c_str(), 0666), 0);
     open_channel(table, "Com1", PORT_CHANNEL);
     ASSERT_EQ(error_number(errors), 0);
-    close_channel(table, PORT_CHANNEL, CloseMode::byte_mode_required);
+    close_channel(table, PORT_CHANNEL);
     // An unprivileged program may use the port now: no exclusive flag is left on it.
     std::vector<std::string> command = holder("try");
     if (geteuid() == 0) command = as_nobody(command);

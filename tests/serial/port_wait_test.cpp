@@ -169,7 +169,7 @@ TEST_F(PortWait, AHungUpPortEndsTheWaitAndBytesWaitingSaysWhy) {
 }
 
 TEST_F(PortWait, WithoutAnOpenChannelOnlyAKeyEndsIt) {
-    close_channel(channels, PORT_CHANNEL, CloseMode::any);
+    close_channel(channels, PORT_CHANNEL);
     radio.send("ignored");
     auto waiting = wait_in_background(1);
     EXPECT_EQ(waiting.wait_for(200ms), std::future_status::timeout);

@@ -2,6 +2,7 @@
 // a line held up by flow control while the operator's keys pile up, and a device that
 // goes away and comes back.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
 #include <atomic>
 #include <filesystem>
@@ -19,18 +20,23 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The scripted keyboard, with the beeps counted where the radio's thread can see them.
+// The scripted keyboard, with the beeps and keys counted where the radio's thread can see them.
 class CountedBeeps final : public ConsoleIo {
 public:
     explicit CountedBeeps(testing::ScriptedConsole& script) : script_(script) {}
     void present(Screen& screen) override { script_.present(screen); }
-    void read_keys(KeyQueue& keys) override { script_.read_keys(keys); }
+    void read_keys(KeyQueue& keys) override {
+        const std::size_t before = keys.size();
+        script_.read_keys(keys);
+        keys_given += keys.size() - before;
+    }
     void wait_for_input(OsHandle port) override { script_.wait_for_input(port); }
     void wait_for_input_or_time(std::chrono::milliseconds limit) override { script_.wait_for_input_or_time(limit); }
     void beep() override { ++beeps; }
     bool termination_requested() const override { return script_.termination_requested(); }
 
     std::atomic<int> beeps{0};
+    std::atomic<std::size_t> keys_given{0};
 
 private:
     testing::ScriptedConsole& script_;
@@ -123,6 +129,32 @@ TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDro
     EXPECT_EQ(rig.session.error_count, 0);
     // "xyz" were still queued on the held line when "q" came: never sent.
     EXPECT_EQ(line.receive(1, 300ms), "");
+}
+
+TEST(SetupTerminal, KeysStillInTheDriverWhenQComesNeverReachTheRadio) {
+    testing::PtyPair line;
+    ASSERT_TRUE(line.ok());
+    testing::ScopedEnvironment com1("ZIZUVU_COM1", line.port_path());
+    TerminalRig rig;
+    // The radio reads nothing until the terminal is closed: what does not fit its
+    // input waits in the driver, the last key typed before "q" among it.
+    const std::string typed = std::string(5000, 'a') + "Z";
+    rig.script.type(typed).when_screen_shows("HELD").type("q");
+    std::thread radio([&] {
+        int waiting = 0;
+        const bool line_full = testing::eventually([&] {
+            return ioctl(line.master(), FIONREAD, &waiting) == 0 && waiting > 0 && rig.device.keys_given == typed.size();
+        });
+        std::this_thread::sleep_for(200ms);  // the writer hands the last keys to the driver
+        if (line_full) line.send("HELD\r\n");
+    });
+    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    radio.join();
+    EXPECT_TRUE(rig.script.used_up());
+    const std::string received = line.receive(typed.size(), 1s);
+    EXPECT_LT(received.size(), typed.size());
+    EXPECT_EQ(received.find('Z'), std::string::npos) << "a key typed before q reached the radio after the close";
+    EXPECT_EQ(rig.session.error_count, 0);
 }
 
 // A port whose path is a link the test moves from one pseudo-terminal to another, as

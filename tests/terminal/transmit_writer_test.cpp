@@ -19,16 +19,15 @@ using namespace std::chrono_literals;
 struct WriterLine : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(line.ok());
-        port = open_port_device(line.port_path());
+        port = open_port(line.port_path());
         ASSERT_NE(port, NO_OS_HANDLE);
-        PortTimeouts timeouts;
-        timeouts.write_total_constant = 100;
-        ASSERT_TRUE(set_port_timeouts(port, timeouts));
     }
     void TearDown() override {
         // A test that failed half-way still never closes the port under the writer.
-        stop_transmit_writer(writer, queue);
-        if (port != NO_OS_HANDLE) close_port_device(port);
+        stop_transmit_writer(writer);
+        if (port != NO_OS_HANDLE) {
+            EXPECT_TRUE(close_port(port));
+        }
     }
 
     testing::PtyPair line;
@@ -69,7 +68,7 @@ TEST_F(WriterLine, KeysQueuedWhileTheWriterDrainsArriveCompleteAndInOrder) {
         typed.append(key.text());
     }
     reader.join();
-    stop_transmit_writer(writer, queue);
+    stop_transmit_writer(writer);
     EXPECT_EQ(received.size(), typed.size());
     EXPECT_TRUE(received == typed);
 }
@@ -88,7 +87,7 @@ TEST_F(WriterLine, AFullQueueRefusesWholeKeysAndTheStopDropsWhatIsLeft) {
 
     line.hold_port_output();
     ASSERT_TRUE(queue_key(queue, character_key('d')));
-    stop_transmit_writer(writer, queue);  // ends while its write waits on the held line
+    stop_transmit_writer(writer);  // ends while its write waits on the held line
     EXPECT_FALSE(queue_key(queue, character_key('e')));  // a stop is never undone
     EXPECT_LT(queue.count.load(), 0);
     line.release_port_output();
@@ -103,7 +102,7 @@ TEST(TransmitWriterWithoutPort, KeysStayQueuedAndTheStopStillEndsIt) {
     ASSERT_TRUE(queue_key(queue, character_key('k')));
     std::this_thread::sleep_for(5ms);  // a few of its retries
     EXPECT_EQ(queue.count.load(), 1);
-    stop_transmit_writer(writer, queue);
+    stop_transmit_writer(writer);
     EXPECT_FALSE(writer.thread.joinable());
 }
 

@@ -30,7 +30,7 @@ TEST(Win32SystemErrors, CodesMapToTheNumbersTheStatusRowShows) {
 
 // The test prefix points COM2..COM9 at paths that do not exist (tools/wine-run).
 TEST(Win32PortOpen, AMissingPortIsErrorFiftyThreeAndAddsNoChannel) {
-    EXPECT_EQ(open_port_device("Com5"), NO_OS_HANDLE);
+    EXPECT_EQ(open_port("Com5"), NO_OS_HANDLE);
     EXPECT_EQ(last_port_error(), 53);
 
     ErrorState errors;
@@ -42,16 +42,16 @@ TEST(Win32PortOpen, AMissingPortIsErrorFiftyThreeAndAddsNoChannel) {
 
 TEST(Win32PortOpen, AFileNameNeverCreatesAFile) {
     const char* name = "zizuvu-no-such-port.bin";
-    EXPECT_EQ(open_port_device(name), NO_OS_HANDLE);
+    EXPECT_EQ(open_port(name), NO_OS_HANDLE);
     EXPECT_EQ(last_port_error(), 53);
     EXPECT_EQ(GetFileAttributesA(name), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Win32PortCalls, AClosedHandleFailsWithoutWaiting) {
-    LineState state;
-    EXPECT_FALSE(get_line_state(NO_OS_HANDLE, state));
+    LineSettings settings;
+    EXPECT_FALSE(get_line_settings(NO_OS_HANDLE, settings));
     PortStatus status;
-    EXPECT_FALSE(clear_port_errors(NO_OS_HANDLE, status));
+    EXPECT_FALSE(read_port_status(NO_OS_HANDLE, status));
     std::uint8_t byte = 0;
     std::uint32_t got = 7;
     EXPECT_FALSE(read_port(NO_OS_HANDLE, &byte, 1, got));

@@ -54,20 +54,13 @@ TEST_F(RadioOnCom1, TheLinkSettingsTakeAndTheRadioAnswersThroughTheChannel) {
     EXPECT_EQ(error_number(errors), 0);
 
     const OsHandle port = channel_handle(channels, PORT_CHANNEL);
-    LineState state;
-    ASSERT_TRUE(get_line_state(port, state));
-    EXPECT_EQ(state.baud_rate, 19200U);
-    EXPECT_EQ(state.byte_size, 8);
-    EXPECT_EQ(state.parity, NOPARITY);
-    EXPECT_EQ(state.stop_bits, ONESTOPBIT);
-    EXPECT_FALSE(state.cts_flow);
-    EXPECT_FALSE(state.dsr_flow);
-
-    PortTimeouts zero;
-    ASSERT_TRUE(set_port_timeouts(port, zero));
-    PortTimeouts back{1, 2, 3, 4, 5};
-    ASSERT_TRUE(get_port_timeouts(port, back));
-    EXPECT_EQ(back, zero);
+    LineSettings settings;
+    ASSERT_TRUE(get_line_settings(port, settings));
+    EXPECT_EQ(settings.baud_rate, 19200U);
+    EXPECT_EQ(settings.data_bits, 8);
+    EXPECT_EQ(settings.parity, Parity::none);
+    EXPECT_EQ(settings.stop_bits, StopBits::one);
+    EXPECT_FALSE(settings.cts_flow || settings.dsr_flow || settings.dtr_flow);
 
     write_channel(channels, PORT_CHANNEL, "\r");
     const std::string menu = read_until("Enter choice: ");
@@ -78,14 +71,14 @@ TEST_F(RadioOnCom1, TheLinkSettingsTakeAndTheRadioAnswersThroughTheChannel) {
     // Straight on the handle, as the downloads do.
     const std::uint8_t choice[] = {'6'};
     std::uint32_t written = 0;
-    ASSERT_TRUE(write_port(port, choice, 1, written));
+    ASSERT_TRUE(write_port(port, choice, 1, written, std::chrono::milliseconds(100)));
     EXPECT_EQ(written, 1U);
     EXPECT_NE(read_until("Esc to cancel): ").find("Esc to cancel): "), std::string::npos);
     write_channel(channels, PORT_CHANNEL, "\x1b");
     read_until("Enter choice: ");
 
     EXPECT_EQ(error_number(errors), 0);
-    close_channel(channels, PORT_CHANNEL, CloseMode::byte_mode_required);
+    close_channel(channels, PORT_CHANNEL);
     EXPECT_EQ(error_number(errors), 0);
     EXPECT_EQ(find_channel_handle(channels, PORT_CHANNEL), NO_OS_HANDLE);
 }
