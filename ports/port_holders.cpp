@@ -54,23 +54,12 @@ bool is_process_number(const std::string& name) {
            std::all_of(name.begin(), name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
-bool has_open(const std::string& process_folder, const struct stat& device) {
-    const std::string fd_folder = join_path(process_folder, "fd");
-    for (const std::string& fd : directory_entries(fd_folder)) {
-        struct stat open_file {};
-        if (stat(join_path(fd_folder, fd).c_str(), &open_file) == 0 && same_device(open_file, device)) return true;
-    }
-    return false;
-}
-
 class HolderList {
 public:
     explicit HolderList(const SystemRoots& roots) : roots_(roots) {}
 
     void add(pid_t pid) {
-        if (pid <= 0 || pid == self_) return;
-        const auto seen = [pid](const PortHolder& holder) { return holder.pid == pid; };
-        if (std::any_of(holders_.begin(), holders_.end(), seen)) return;
+        if (pid <= 0 || has(pid)) return;
         const std::string comm = join_path(join_path(roots_.proc, std::to_string(pid)), "comm");
         holders_.push_back(PortHolder{pid, read_attribute(comm)});
     }
@@ -88,24 +77,37 @@ private:
     std::vector<PortHolder> holders_;
 };
 
-void add_lock_holders(HolderList& holders, const struct stat& device, const SystemRoots& roots) {
+void add_lock_holders(std::vector<HolderList>& holders, const std::vector<struct stat>& devices,
+                      const SystemRoots& roots) {
     std::ifstream locks(join_path(roots.proc, "locks"));
     std::string line;
     while (std::getline(locks, line)) {
         const std::optional<LockEntry> lock = parse_lock_line(line);
-        if (lock && lock->file_system_major == major(device.st_dev) &&
-            lock->file_system_minor == minor(device.st_dev) && lock->inode == device.st_ino) {
-            holders.add(lock->pid);
+        if (!lock) continue;
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (lock->file_system_major == major(devices[i].st_dev) &&
+                lock->file_system_minor == minor(devices[i].st_dev) && lock->inode == devices[i].st_ino) {
+                holders[i].add(lock->pid);
+            }
         }
     }
 }
 
-void add_processes_with_it_open(HolderList& holders, const struct stat& device, const SystemRoots& roots) {
+// One pass over every process's open files serves all the devices asked about:
+// on a busy desktop that is thousands of files.
+void add_processes_with_them_open(std::vector<HolderList>& holders, const std::vector<struct stat>& devices,
+                                  const SystemRoots& roots) {
     for (const std::string& name : directory_entries(roots.proc)) {
-        if (!is_process_number(name)) continue;
         pid_t pid = 0;
-        if (!parse_number(name, pid, 10) || holders.has(pid)) continue;
-        if (has_open(join_path(roots.proc, name), device)) holders.add(pid);
+        if (!is_process_number(name) || !parse_number(name, pid, 10) || pid == getpid()) continue;
+        const std::string fd_folder = join_path(join_path(roots.proc, name), "fd");
+        for (const std::string& fd : directory_entries(fd_folder)) {
+            struct stat open_file {};
+            if (stat(join_path(fd_folder, fd).c_str(), &open_file) != 0 || !S_ISCHR(open_file.st_mode)) continue;
+            for (std::size_t i = 0; i < devices.size(); ++i) {
+                if (same_device(open_file, devices[i])) holders[i].add(pid);
+            }
+        }
     }
 }
 
@@ -130,11 +132,17 @@ std::optional<LockEntry> parse_lock_line(std::string_view line) {
     return entry;
 }
 
-std::vector<PortHolder> find_port_holders(const struct stat& device, const SystemRoots& roots) {
-    HolderList holders(roots);
-    add_lock_holders(holders, device, roots);
-    add_processes_with_it_open(holders, device, roots);
-    return holders.take();
+std::vector<std::vector<PortHolder>> find_port_holders(const std::vector<struct stat>& devices,
+                                                      const SystemRoots& roots) {
+    std::vector<HolderList> holders(devices.size(), HolderList(roots));
+    if (!devices.empty()) {
+        add_lock_holders(holders, devices, roots);
+        add_processes_with_them_open(holders, devices, roots);
+    }
+    std::vector<std::vector<PortHolder>> found;
+    found.reserve(holders.size());
+    for (HolderList& list : holders) found.push_back(list.take());
+    return found;
 }
 
 }  // namespace zizuvu

@@ -5,7 +5,7 @@
 //
 //   LockEntry          one held lock of /proc/locks: the holder and the locked file
 //   parse_lock_line    a line of /proc/locks, or nothing for a waiter or a line it cannot read
-//   find_port_holders  the processes other than this one that lock or have open the device
+//   find_port_holders  for each device, the processes other than this one that lock or have it open
 
 #include <optional>
 #include <string_view>
@@ -28,6 +28,8 @@ struct LockEntry {
 
 std::optional<LockEntry> parse_lock_line(std::string_view line);
 
-std::vector<PortHolder> find_port_holders(const struct stat& device, const SystemRoots& roots);
+// The devices as stat() describes their nodes; /proc is read once for all of them.
+std::vector<std::vector<PortHolder>> find_port_holders(const std::vector<struct stat>& devices,
+                                                      const SystemRoots& roots);
 
 }  // namespace zizuvu

@@ -114,9 +114,13 @@ std::string format_port_listing(const std::vector<SerialDevice>& devices, const 
 }
 
 std::string port_listing(const std::vector<NamedPort>& ports, const SystemRoots& roots) {
+    std::vector<std::string> paths;
+    paths.reserve(ports.size());
+    for (const NamedPort& port : ports) paths.push_back(port.path);
+    std::vector<PortState> states = port_states(paths, roots);
     std::vector<CheckedPort> checked;
     checked.reserve(ports.size());
-    for (const NamedPort& port : ports) checked.push_back(CheckedPort{port, port_state(port.path, roots)});
+    for (std::size_t i = 0; i < ports.size(); ++i) checked.push_back(CheckedPort{ports[i], std::move(states[i])});
     return format_port_listing(list_serial_devices(roots), checked);
 }
 

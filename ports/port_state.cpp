@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <optional>
 
 #include "ports/port_access.hpp"
 #include "ports/port_holders.hpp"
@@ -76,28 +77,54 @@ PortState unreachable(const std::string& path, int error) {
     return state;
 }
 
-}  // namespace
-
-PortState port_state(const std::string& path, const SystemRoots& roots) {
-    struct stat node {};
+// Everything but the search for holders, which is done for all ports at once:
+// `node` is set when the port is a serial device this user may open.
+PortState state_before_holders(const std::string& path, const SystemRoots& roots, std::optional<struct stat>& node) {
+    struct stat found {};
     if (path.empty()) return unreachable(path, ENOENT);
-    if (stat(path.c_str(), &node) != 0) return unreachable(path, errno);
+    if (stat(path.c_str(), &found) != 0) return unreachable(path, errno);
     PortState state;
-    state.kind = node_kind(node, path, roots);
+    state.kind = node_kind(found, path, roots);
     if (!state.kind.empty()) {
         state.condition = PortCondition::not_a_serial_device;
         return state;
     }
-    state.access = port_access(node);
+    state.access = port_access(found);
     // access() asks the permission question of the node without opening it.
     if (faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) != 0) {
         state.error = errno;
         state.condition = state.error == ENOENT ? PortCondition::missing : PortCondition::no_permission;
         return state;
     }
-    state.holders = find_port_holders(node, roots);
-    state.condition = state.holders.empty() ? PortCondition::present : PortCondition::in_use;
+    state.condition = PortCondition::present;
+    node = found;
     return state;
+}
+
+}  // namespace
+
+PortState port_state(const std::string& path, const SystemRoots& roots) {
+    return port_states({path}, roots).front();
+}
+
+std::vector<PortState> port_states(const std::vector<std::string>& paths, const SystemRoots& roots) {
+    std::vector<PortState> states;
+    std::vector<struct stat> nodes;
+    std::vector<std::size_t> examined;
+    for (const std::string& path : paths) {
+        std::optional<struct stat> node;
+        states.push_back(state_before_holders(path, roots, node));
+        if (!node) continue;
+        nodes.push_back(*node);
+        examined.push_back(states.size() - 1);
+    }
+    std::vector<std::vector<PortHolder>> holders = find_port_holders(nodes, roots);
+    for (std::size_t i = 0; i < examined.size(); ++i) {
+        PortState& state = states[examined[i]];
+        state.holders = std::move(holders[i]);
+        if (!state.holders.empty()) state.condition = PortCondition::in_use;
+    }
+    return states;
 }
 
 }  // namespace zizuvu

@@ -7,6 +7,7 @@
 //   PortAccess      who may use the device, and whether this user may
 //   PortState       the condition with what explains it
 //   port_state      looks at a path: the first thing in the way of opening it there
+//   port_states     the same for several paths, reading the process table once for all
 
 #include <string>
 #include <sys/types.h>
@@ -52,5 +53,6 @@ struct PortState {
 // in the order an open meets them: nothing there, not a port, no permission, then
 // held by another process (this process itself never counts).
 PortState port_state(const std::string& path, const SystemRoots& roots = {});
+std::vector<PortState> port_states(const std::vector<std::string>& paths, const SystemRoots& roots = {});
 
 }  // namespace zizuvu

@@ -47,9 +47,9 @@ std::string usb_number(const std::string& text) {
 void add_usb_details(SerialDevice& device, const std::string& device_dir, const std::string& devices_root) {
     for (std::string dir = device_dir; inside(devices_root, dir); dir = parent_path(dir)) {
         if (!exists_without_following(join_path(dir, "idVendor"))) continue;
-        const std::string vendor = usb_number(read_attribute(join_path(dir, "idVendor")));
+        std::string vendor = usb_number(read_attribute(join_path(dir, "idVendor")));
         const std::string product = usb_number(read_attribute(join_path(dir, "idProduct")));
-        if (!vendor.empty() && !product.empty()) device.usb_id = vendor + ":" + product;
+        if (!vendor.empty() && !product.empty()) device.usb_id = vendor.append(":").append(product);
         device.maker = read_attribute(join_path(dir, "manufacturer"));
         device.product = read_attribute(join_path(dir, "product"));
         device.serial_number = read_attribute(join_path(dir, "serial"));
@@ -144,7 +144,10 @@ bool path_before(const std::string& left, const std::string& right) {
         ++i;
         ++j;
     }
-    if (left.size() - i != right.size() - j) return left.size() - i < right.size() - j;
+    // Equal so far: the one that ended first comes first.
+    const bool left_ended = i == left.size();
+    const bool right_ended = j == right.size();
+    if (left_ended != right_ended) return left_ended;
     return left < right;
 }
 

@@ -78,7 +78,7 @@ std::string read_attribute(const std::string& path) {
     std::array<char, ATTRIBUTE_LIMIT> buffer{};
     const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
     std::string text(buffer.data(), got);
-    text = text.substr(0, text.find('\n'));
+    text.resize(std::min(text.find('\n'), text.size()));
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
     return printable(text);
 }
@@ -87,7 +87,7 @@ std::string link_target(const std::string& path) {
     std::array<char, PATH_MAX> buffer{};
     const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
+    return {buffer.data(), static_cast<std::size_t>(length)};
 }
 
 std::string real_path(const std::string& path) {

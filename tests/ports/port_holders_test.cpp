@@ -110,6 +110,22 @@ TEST(PortHolders, AnotherProcessHoldingThePortIsNamedThisOneNeverIs) {
     }
 }
 
+TEST(PortHolders, SeveralPortsAskedAtOnceEachGetTheirOwnHolders) {
+    PtyPair free_port;
+    PtyPair held_port;
+    ASSERT_TRUE(free_port.ok() && held_port.ok());
+    const HoldingProcess other(held_port.port_path(), true);
+    ASSERT_TRUE(other.holding());
+    const std::vector<PortState> states =
+        port_states({free_port.port_path(), held_port.port_path(), "/nonexistent/zizuvu-test-port"});
+    ASSERT_EQ(states.size(), 3U);
+    EXPECT_EQ(states[0].condition, PortCondition::present);
+    EXPECT_EQ(states[1].condition, PortCondition::in_use);
+    ASSERT_EQ(states[1].holders.size(), 1U);
+    EXPECT_EQ(states[1].holders[0].pid, other.pid());
+    EXPECT_EQ(states[2].condition, PortCondition::missing);
+}
+
 // The locks table alone, as /proc/locks would show a lock that a process of another
 // user holds (whose open files this user cannot see).
 TEST(PortHolders, TheLocksTableNamesHoldersOfTheDeviceOnly) {
