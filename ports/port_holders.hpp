@@ -7,9 +7,10 @@
 //   parse_lock_line    a line of /proc/locks, or nothing for a waiter or a line it cannot read
 //   find_port_holders  for each device, the processes other than this one that lock or have it open
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
 #include <vector>
 
 #include "ports/port_state.hpp"

@@ -9,8 +9,9 @@
 //   port_state      looks at a path: the first thing in the way of opening it there
 //   port_states     the same for several paths, reading the process table once for all
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 #include "ports/system_roots.hpp"
