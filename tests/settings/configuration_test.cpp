@@ -52,11 +52,15 @@ const std::vector<Case> CASES = {
     {"image = 'C:\\fw\\radio.hex'\nrecords = '\\\\server\\share\\r.sqlite3'\n",
      " image=C:\\fw\\radio.hex records=\\\\server\\share\\r.sqlite3"},
     {"flash_ports = []\n", ""},
+    // Non-ASCII text where the parser looks for whitespace.
+    {"image = \"\"\"j\xc3\xb6rg \\\n  \xc3\xa9.hex\"\"\"\n", " image=/bench/j\xc3\xb6rg \xc3\xa9.hex"},
 
     {"\nport = Com2\n", "error: /bench/zizuvu.conf:2: Error while parsing value: could not determine value type (text needs quotes)"},
     {"baud = 38400\n\nbaud = 9600\n", "error: /bench/zizuvu.conf:3: "},
     {"com1 = \"/dev/a\"\n\n\n  com1 = \"/dev/b\"\n", "error: /bench/zizuvu.conf:4: "},
     {"image = \"\xff\"\n", "error: /bench/zizuvu.conf:1: "},
+    {"\n[flas\xef\xbb\xbbh]\n", "error: /bench/zizuvu.conf:2: "},
+    {"baud = 9600 \xc3\xa9\n", "error: /bench/zizuvu.conf:1: "},
     {"\n\nbauds = 9600\n", "error: /bench/zizuvu.conf:3: unknown key 'bauds' (known: com1 to com9, port"},
     {"com10 = \"/dev/x\"\n", "error: /bench/zizuvu.conf:1: unknown key 'com10'"},
     {"# flash\n[flash]\nports = []\n", "error: /bench/zizuvu.conf:2: unknown key 'flash'"},
