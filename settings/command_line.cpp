@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 
 #include "settings/exit_status.hpp"
@@ -63,9 +62,7 @@ CLI::Option* add_value(CLI::App& app, const std::string& name) {
 
 CLI::Option* add_switch(CLI::App& app, const std::string& name) { return app.add_flag(name)->disable_flag_override(); }
 
-constexpr std::array<const char*, 11> SWITCHES = {
-    "--check", "--list",    "--capture-timestamps", "--capture-keys",         "--history", "--csv",
-    "--json",  "--help",    "--version",            "--high-speed",           "--firmware-before-5.45"};
+bool is_switch(const CLI::Option* option) { return option->nonpositional() && option->get_expected_max() == 0; }
 
 void build(Reader& r) {
     CLI::App& app = r.app;
@@ -189,7 +186,7 @@ std::string missing_value(const Reader& r) {
         for (const CLI::Option* option : app->get_options()) {
             const auto& results = option->results();
             const bool empty = std::any_of(results.begin(), results.end(), [](const std::string& v) { return v.empty(); });
-            if (option->nonpositional() && option->get_type_size_max() > 0 && empty) {
+            if (option->nonpositional() && !is_switch(option) && empty) {
                 return option->get_name() + " needs a value";
             }
         }
@@ -263,9 +260,9 @@ void read_devices(const Reader& r, Reading& reading) {
         if (!port.ok()) {
             reading.problem = "--com: " + quote_value(number) + " is not a port number (1 to 9)";
         } else if (!path.ok()) {
-            reading.problem = "--com " + word + " " + path.problem;
+            reading.problem = "--com " + quote_value(word) + ": " + path.problem;
         } else {
-            assign(port.value, path.value, "--com " + word);
+            assign(port.value, path.value, "--com " + quote_value(word));
         }
     }
 }
@@ -358,16 +355,17 @@ void read_help_and_version(const Reader& r, Reading& reading, int argc, std::str
     reading.parsed.output = help ? usage_text() : version_text(version);
 }
 
-// CLI11 reads "--check=no" as a plain --check; a switch given a value is refused.
-std::string switch_with_value(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view word = argv[i] != nullptr ? argv[i] : "";
+// CLI11 refuses "--check=no" without naming the switch; this names it.
+std::string switch_with_value(const Reader& r, const std::vector<std::string>& arguments) {
+    for (const std::string& word : arguments) {
         if (word == "--") break;
-        for (const char* name : SWITCHES) {
-            const std::string_view switch_name = name;
-            if (word.size() > switch_name.size() && word.substr(0, switch_name.size()) == switch_name &&
-                word[switch_name.size()] == '=') {
-                return std::string(switch_name) + " takes no value";
+        const std::string name = word.substr(0, word.find('='));
+        if (name.size() == word.size()) continue;
+        for (const CLI::App* app : {static_cast<const CLI::App*>(&r.app), static_cast<const CLI::App*>(r.flash)}) {
+            for (const CLI::Option* option : app->get_options()) {
+                if (is_switch(option) && name.rfind("--", 0) == 0 && option->check_lname(name.substr(2))) {
+                    return name + " takes no value";
+                }
             }
         }
     }
@@ -394,14 +392,16 @@ ParsedCommandLine refused(std::string problem) {
 }  // namespace
 
 ParsedCommandLine parse_command_line(int argc, const char* const* argv, std::string_view version) {
-    if (std::string problem = switch_with_value(argc, argv); !problem.empty()) return refused(std::move(problem));
     Reader r;
     Reading reading;
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
     // CLI11 reports its faults by exception; they end here, as a usage error.
     try {
         build(r);
-        std::vector<std::string> arguments;
-        for (int i = argc - 1; i >= 1; --i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+        if (std::string problem = switch_with_value(r, arguments); !problem.empty()) return refused(std::move(problem));
+        // CLI11 takes the arguments last first.
+        std::reverse(arguments.begin(), arguments.end());
         r.app.parse(arguments);
     } catch (const CLI::ExtrasError&) {
         return refused(unexpected(r));

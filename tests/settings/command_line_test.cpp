@@ -108,7 +108,7 @@ const std::vector<Case> CASES = {
     {{"--port", "2"}, "error: --port: '2' is not a port"},
     {{"--com", "0=/dev/x"}, "error: --com: '0' is not a port number (1 to 9)"},
     {{"--com", "10=/dev/x"}, "error: --com: '10' is not a port number"},
-    {{"--com", "2="}, "error: --com 2= the device path is empty"},
+    {{"--com", "2="}, "error: --com '2=': the device path is empty"},
     {{"--com", "/dev/x"}, "error: --com: '/dev/x' is not N=PATH"},
     {{"/dev/a", "--com", "1=/dev/b"}, "error: two devices are given for Com1"},
     {{"--check", "--list"}, "error: --list and --check do not go together"},
