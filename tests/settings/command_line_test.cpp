@@ -138,7 +138,7 @@ const std::vector<Case> CASES = {
     {{"flash", "--radio", "older", "extra"}, "error: unexpected argument 'extra'"},
 };
 
-TEST(CommandLine, EveryLineAsksForWhatItSaysOrIsRefusedWithItsReason) {
+TEST(ParseCommandLine, EveryLineAsksForWhatItSaysOrIsRefusedWithItsReason) {
     for (const Case& c : CASES) {
         const ParsedCommandLine parsed = parse(c.arguments);
         const std::string got = summary(parsed);
@@ -155,13 +155,13 @@ TEST(CommandLine, EveryLineAsksForWhatItSaysOrIsRefusedWithItsReason) {
     }
 }
 
-TEST(CommandLine, HelpAndVersionAreTheTextsToPrint) {
+TEST(ParseCommandLine, HelpAndVersionAreTheTextsToPrint) {
     EXPECT_EQ(parse({"--version"}).output, "zizuvu 5.80\n");
     EXPECT_EQ(parse({"--help"}).output, usage_text());
     EXPECT_EQ(parse({"--help"}).exit_status, 0);
 }
 
-TEST(CommandLine, HelpFitsEightyColumnsAndNamesEveryOptionTheTableUses) {
+TEST(ParseCommandLine, HelpFitsEightyColumnsAndNamesEveryOptionTheTableUses) {
     const std::string help = usage_text();
     std::istringstream lines(help);
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;

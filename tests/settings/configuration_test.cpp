@@ -81,7 +81,7 @@ const std::vector<Case> CASES = {
     {"flash_ports = [\"Com1\", 2]\n", "error: /bench/zizuvu.conf:1: flash_ports: must be a port name or a device path"},
 };
 
-TEST(Configuration, EveryFileSetsWhatItSaysOrIsRefusedAtItsLine) {
+TEST(ReadConfiguration, EveryFileSetsWhatItSaysOrIsRefusedAtItsLine) {
     for (const Case& c : CASES) {
         const std::string got = summary(read_configuration(c.text, FILE_PATH));
         if (c.expected.rfind("error: ", 0) == 0) {
