@@ -23,9 +23,10 @@ std::string questions_json(const std::vector<QuestionTally>& tallies);
 // SQLite's own JSON reader takes the stored object apart, so that a damaged text
 // reads as no tallies rather than failing the whole history.
 inline constexpr const char* QUESTION_ROWS_SQL =
-    "(SELECT group_concat(question.key || char(31) || answer.key || char(31) || answer.value, char(30))"
+    "CASE WHEN questions IS NOT NULL THEN"
+    " (SELECT group_concat(question.key || char(31) || answer.key || char(31) || answer.value, char(30))"
     " FROM json_each(CASE WHEN json_valid(questions) THEN questions END) AS question,"
-    " json_each(question.value) AS answer)";
+    " json_each(question.value) AS answer) END";
 
 std::vector<QuestionTally> questions_from_rows(std::string_view rows);
 

@@ -123,7 +123,7 @@ RecordsResult begin_download(RecordStore& store, const DownloadStart& start) {
     DownloadStart stamped = start;
     if (stamped.started == SystemTime{}) stamped.started = std::chrono::system_clock::now();
     if (stamped.host_name.empty()) stamped.host_name = store.writer.host_name;
-    if (stamped.user_name.empty()) stamped.user_name = user_name();
+    if (stamped.user_name.empty()) stamped.user_name = store.user_name;
     return begin_row(store, store.unwritten_downloads, DOWNLOAD_ROWS, stamped);
 }
 

@@ -1,5 +1,6 @@
 #include "records/history.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 #include "records/download_fields.hpp"
@@ -60,25 +61,43 @@ std::int64_t limit_value(const HistoryFilter& filter) {
     return filter.limit == 0 ? -1 : static_cast<std::int64_t>(filter.limit);
 }
 
+void bind_selection(Statement& statement, const Selection& chosen) {
+    int index = 1;
+    for (const std::string& value : chosen.values) bind_required_text(statement, index++, value);
+}
+
+// How many rows the query will give: room for them is made at once, as a history
+// can be a hundred thousand rows of several hundred bytes.
+std::size_t expected_rows(sqlite3* db, const char* table, const Selection& chosen, const HistoryFilter& filter) {
+    Statement count;
+    prepare(db, std::string("SELECT count(*) FROM ") + table + chosen.where, count);
+    if (!count.ok()) return 0;
+    bind_selection(count, chosen);
+    if (sqlite3_step(count.handle) != SQLITE_ROW) return 0;
+    const auto rows = static_cast<std::size_t>(column_integer(count, 0));
+    return filter.limit == 0 ? rows : std::min(rows, filter.limit);
+}
+
 // Prepares the query with the filter's values bound; the result tells why not.
-RecordsResult prepared_query(RecordStore& store, const HistoryFilter& filter, const std::string& select,
-                             bool with_radio_serial, Statement& query) {
+RecordsResult prepared_query(RecordStore& store, const HistoryFilter& filter, const std::string& columns,
+                             const char* table, Statement& query, std::size_t& rows) {
     RecordsResult result;
-    const Selection chosen = selection(filter, with_radio_serial);
+    const Selection chosen = selection(filter, std::string_view(table) == "downloads");
     if (!chosen.reason.empty()) {
         result.reason = chosen.reason;
         return result;
     }
     sqlite3* db = usable_connection(store, result);
     if (db == nullptr) return result;
-    prepare(db, select + chosen.where + " ORDER BY started_utc DESC, id DESC LIMIT ?", query);
+    prepare(db, "SELECT " + columns + " FROM " + table + chosen.where + " ORDER BY started_utc DESC, id DESC LIMIT ?",
+            query);
     if (!query.ok()) {
         result.reason = failure_reason(db, query.prepare_code, store.path);
         return result;
     }
-    int index = 1;
-    for (const std::string& value : chosen.values) bind_required_text(query, index++, value);
-    bind_integer(query, index, limit_value(filter));
+    bind_selection(query, chosen);
+    bind_integer(query, static_cast<int>(chosen.values.size()) + 1, limit_value(filter));
+    rows = expected_rows(db, table, chosen, filter);
     result.ok = true;
     return result;
 }
@@ -102,8 +121,7 @@ std::chrono::system_clock::time_point time_of(const std::string& utc) {
     return time_from_utc_text(utc).value_or(std::chrono::system_clock::time_point{});
 }
 
-DownloadRecord download_from(Statement& row) {
-    DownloadRecord record;
+void download_from(Statement& row, DownloadRecord& record) {
     record.id = column_integer(row, 0);
     record.started_utc = column_text(row, 1);
     record.ended_utc = column_text(row, 2);
@@ -129,19 +147,19 @@ DownloadRecord download_from(Statement& row) {
     finish.ended = time_of(record.ended_utc);
     finish.bytes_sent = static_cast<std::uint64_t>(column_integer(row, 19));
     finish.bytes_acknowledged = static_cast<std::uint64_t>(column_integer(row, 20));
-    if (const auto address = column_optional_integer(row, 21)) finish.last_address = static_cast<std::uint32_t>(*address);
+    const auto address = column_optional_integer(row, 21);
+    finish.last_address = address ? std::optional(static_cast<std::uint32_t>(*address)) : std::nullopt;
     finish.passed_over_addresses = addresses_from_text(column_text(row, 22));
-    if (const auto error = column_optional_integer(row, 23)) finish.error_number = static_cast<int>(*error);
+    const auto error = column_optional_integer(row, 23);
+    finish.error_number = error ? std::optional(static_cast<int>(*error)) : std::nullopt;
     finish.outcome = outcome_from_name(column_text(row, 24)).value_or(DownloadOutcome::in_progress);
     finish.verdict = column_text(row, 25);
     finish.radio_serial = start.radio_serial;
     record.writer = writer_from(row, 26, start.host_name);
     finish.questions = questions_from_rows(column_text(row, 29));
-    return record;
 }
 
-SessionRecord session_from(Statement& row) {
-    SessionRecord record;
+void session_from(Statement& row, SessionRecord& record) {
     record.id = column_integer(row, 0);
     record.started_utc = column_text(row, 1);
     record.ended_utc = column_text(row, 2);
@@ -158,38 +176,61 @@ SessionRecord session_from(Statement& row) {
     record.finish.capture_path = record.start.capture_path;
     record.state = session_state_from_name(column_text(row, 11)).value_or(SessionState::in_progress);
     record.writer = writer_from(row, 12, record.start.host_name);
-    return record;
 }
 
-template <typename Rows, typename Read>
-void read_rows(RecordStore& store, Statement& query, Rows& history, Read read) {
+// Every row that passes, each read into `record` (which `each` may keep or not).
+template <typename Record, typename Read, typename Each>
+RecordsResult each_row(RecordStore& store, const HistoryFilter& filter, const std::string& columns, const char* table,
+                       Read read, std::size_t& expected, Each each) {
+    Statement query;
+    RecordsResult result = prepared_query(store, filter, columns, table, query, expected);
+    if (!result.ok) return result;
     int code = SQLITE_ROW;
-    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW) history.rows.push_back(read(query));
-    if (code != SQLITE_DONE) {
-        history.result.ok = false;
-        history.result.reason = failure_reason(store.db.get(), code, store.path);
-        history.rows.clear();
+    Record record;
+    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW) {
+        read(query, record);
+        each(record);
     }
+    if (code != SQLITE_DONE) result = {false, failure_reason(store.db.get(), code, store.path), 0};
+    return result;
 }
+
+template <typename History, typename Read>
+History read_history(RecordStore& store, const HistoryFilter& filter, const std::string& columns, const char* table,
+                     Read read) {
+    using Record = typename decltype(History::rows)::value_type;
+    History history;
+    std::size_t expected = 0;
+    history.result = each_row<Record>(store, filter, columns, table, read, expected, [&](Record& record) {
+        if (history.rows.empty()) history.rows.reserve(expected);
+        history.rows.push_back(std::move(record));
+    });
+    if (!history.result.ok) history.rows.clear();
+    return history;
+}
+
+std::string download_columns() { return std::string(DOWNLOAD_COLUMNS) + QUESTION_ROWS_SQL; }
 
 }  // namespace
 
 DownloadHistory query_downloads(RecordStore& store, const HistoryFilter& filter) {
-    DownloadHistory history;
-    Statement query;
-    const std::string select = std::string("SELECT ") + DOWNLOAD_COLUMNS + QUESTION_ROWS_SQL + " FROM downloads";
-    history.result = prepared_query(store, filter, select, true, query);
-    if (history.result.ok) read_rows(store, query, history, download_from);
-    return history;
+    return read_history<DownloadHistory>(store, filter, download_columns(), "downloads", download_from);
 }
 
 SessionHistory query_sessions(RecordStore& store, const HistoryFilter& filter) {
-    SessionHistory history;
-    Statement query;
-    const std::string select = std::string("SELECT ") + SESSION_COLUMNS + " FROM sessions";
-    history.result = prepared_query(store, filter, select, false, query);
-    if (history.result.ok) read_rows(store, query, history, session_from);
-    return history;
+    return read_history<SessionHistory>(store, filter, SESSION_COLUMNS, "sessions", session_from);
+}
+
+RecordsResult each_download(RecordStore& store, const HistoryFilter& filter,
+                            const std::function<void(const DownloadRecord&)>& each) {
+    std::size_t expected = 0;
+    return each_row<DownloadRecord>(store, filter, download_columns(), "downloads", download_from, expected, each);
+}
+
+RecordsResult each_session(RecordStore& store, const HistoryFilter& filter,
+                           const std::function<void(const SessionRecord&)>& each) {
+    std::size_t expected = 0;
+    return each_row<SessionRecord>(store, filter, SESSION_COLUMNS, "sessions", session_from, expected, each);
 }
 
 }  // namespace zizuvu

@@ -6,11 +6,13 @@
 //   SessionRecord     a session row as stored
 //   query_downloads   the downloads that pass the filter
 //   query_sessions    the sessions that pass it (the radio serial number does not apply to them)
+//   each_download / each_session   the same, a row at a time, for an export of any size
 //
 // history_format.hpp lays the rows out for a terminal, as CSV and as JSON Lines.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,5 +67,11 @@ struct SessionHistory {
 // A "since" that is not a date gives a result with the reason and no rows.
 DownloadHistory query_downloads(RecordStore& store, const HistoryFilter& filter);
 SessionHistory query_sessions(RecordStore& store, const HistoryFilter& filter);
+
+// The row passed to `each` is only valid during the call.
+RecordsResult each_download(RecordStore& store, const HistoryFilter& filter,
+                            const std::function<void(const DownloadRecord&)>& each);
+RecordsResult each_session(RecordStore& store, const HistoryFilter& filter,
+                           const std::function<void(const SessionRecord&)>& each);
 
 }  // namespace zizuvu

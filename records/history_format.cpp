@@ -10,24 +10,28 @@ namespace zizuvu {
 
 namespace {
 
-// One value of a row, as CSV and JSON each write it.
+// One value of a row, as CSV and JSON each write it. Text stored in the row is
+// pointed at, not copied: a history is laid out a hundred thousand rows at a time.
 struct Field {
-    enum class Kind { null, text, number, json, text_list };
+    enum class Kind { null, text, number, json, addresses };
     Kind kind = Kind::null;
-    std::string text;                // text, a number already written, or JSON
-    std::vector<std::string> list;   // text_list: a JSON array, blank-separated in CSV
+    std::string_view view;   // text in the row
+    std::string made;        // text made for the field, when `view` is empty
+    const std::vector<std::uint32_t>* addresses = nullptr;
+    std::string_view text() const { return view.empty() ? std::string_view(made) : view; }
 };
 
-Field text(std::string value) { return {Field::Kind::text, std::move(value), {}}; }
-Field known_text(std::string value) { return value.empty() ? Field{} : text(std::move(value)); }
-Field number(std::int64_t value) { return {Field::Kind::number, std::to_string(value), {}}; }
-Field number(std::uint64_t value) { return {Field::Kind::number, std::to_string(value), {}}; }
+Field text(std::string_view value) { return {Field::Kind::text, value, {}, nullptr}; }
+Field made_text(std::string value) { return {Field::Kind::text, {}, std::move(value), nullptr}; }
+Field known_text(std::string_view value) { return value.empty() ? Field{} : text(value); }
+Field number(std::int64_t value) { return {Field::Kind::number, {}, std::to_string(value), nullptr}; }
+Field number(std::uint64_t value) { return {Field::Kind::number, {}, std::to_string(value), nullptr}; }
 
 Field real(std::optional<double> value) {
     if (!value) return {};
     char written[32];
     std::snprintf(written, sizeof written, "%.3f", *value);
-    return {Field::Kind::number, written, {}};
+    return {Field::Kind::number, {}, written, nullptr};
 }
 
 template <typename Number>
@@ -35,12 +39,12 @@ Field known_number(std::optional<Number> value) {
     return value ? number(static_cast<std::int64_t>(*value)) : Field{};
 }
 
-Field json(std::string value) { return value.empty() ? Field{} : Field{Field::Kind::json, std::move(value), {}}; }
+Field json(std::string value) {
+    return value.empty() ? Field{} : Field{Field::Kind::json, {}, std::move(value), nullptr};
+}
 
 Field address_list(const std::vector<std::uint32_t>& addresses) {
-    Field field{Field::Kind::text_list, "", {}};
-    for (const std::uint32_t address : addresses) field.list.push_back(address_text(address));
-    return field;
+    return {Field::Kind::addresses, {}, {}, &addresses};
 }
 
 template <typename Row>
@@ -65,24 +69,24 @@ const DownloadColumn DOWNLOAD_FIELDS[] = {
     {"device_path", [](const DownloadRecord& r) { return text(r.start.device_path); }},
     {"device_by_id", [](const DownloadRecord& r) { return known_text(r.start.device_by_id); }},
     {"adapter_serial", [](const DownloadRecord& r) { return known_text(r.start.adapter_serial); }},
-    {"procedure", [](const DownloadRecord& r) { return text(std::string(procedure_name(r.start.procedure))); }},
+    {"procedure", [](const DownloadRecord& r) { return text(procedure_name(r.start.procedure)); }},
     {"baud_rate", [](const DownloadRecord& r) { return number(std::int64_t{r.start.baud_rate}); }},
     {"operator_answers", [](const DownloadRecord& r) { return text(r.start.operator_answers); }},
     {"radio_serial", [](const DownloadRecord& r) { return known_text(r.start.radio_serial); }},
     {"image_name", [](const DownloadRecord& r) { return text(r.start.image.name); }},
     {"image_record_count", [](const DownloadRecord& r) { return number(std::int64_t{r.start.image.record_count}); }},
     {"image_byte_count", [](const DownloadRecord& r) { return number(std::int64_t{r.start.image.byte_count}); }},
-    {"image_crc32", [](const DownloadRecord& r) { return text(crc32_text(r.start.image.crc32)); }},
+    {"image_crc32", [](const DownloadRecord& r) { return made_text(crc32_text(r.start.image.crc32)); }},
     {"bytes_sent", [](const DownloadRecord& r) { return number(r.finish.bytes_sent); }},
     {"bytes_acknowledged", [](const DownloadRecord& r) { return number(r.finish.bytes_acknowledged); }},
     {"last_address",
      [](const DownloadRecord& r) {
-         return r.finish.last_address ? text(address_text(*r.finish.last_address)) : Field{};
+         return r.finish.last_address ? made_text(address_text(*r.finish.last_address)) : Field{};
      }},
     {"questions", [](const DownloadRecord& r) { return json(questions_json(r.finish.questions)); }},
     {"passed_over_addresses", [](const DownloadRecord& r) { return address_list(r.finish.passed_over_addresses); }},
     {"error_number", [](const DownloadRecord& r) { return known_number(r.finish.error_number); }},
-    {"outcome", [](const DownloadRecord& r) { return text(std::string(outcome_name(r.finish.outcome))); }},
+    {"outcome", [](const DownloadRecord& r) { return text(outcome_name(r.finish.outcome)); }},
     {"verdict", [](const DownloadRecord& r) { return known_text(r.finish.verdict); }},
     {"writer_pid", [](const DownloadRecord& r) { return number(r.writer.pid); }},
     {"writer_start_ticks", [](const DownloadRecord& r) { return number(r.writer.start_ticks); }},
@@ -101,78 +105,107 @@ const SessionColumn SESSION_FIELDS[] = {
     {"bytes_received", [](const SessionRecord& r) { return number(r.finish.bytes_received); }},
     {"bytes_sent", [](const SessionRecord& r) { return number(r.finish.bytes_sent); }},
     {"capture_path", [](const SessionRecord& r) { return known_text(r.start.capture_path); }},
-    {"state", [](const SessionRecord& r) { return text(std::string(session_state_name(r.state))); }},
+    {"state", [](const SessionRecord& r) { return text(session_state_name(r.state)); }},
     {"writer_pid", [](const SessionRecord& r) { return number(r.writer.pid); }},
     {"writer_start_ticks", [](const SessionRecord& r) { return number(r.writer.start_ticks); }},
     {"writer_boot_id", [](const SessionRecord& r) { return text(r.writer.boot_id); }},
 };
 
-std::string joined(const std::vector<std::string>& list, const char* separator) {
-    std::string out;
-    for (const std::string& item : list) out += (out.empty() ? "" : separator) + item;
-    return out;
+void append_addresses(std::string& out, const std::vector<std::uint32_t>& addresses, bool as_json) {
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        if (i > 0) out += as_json ? "," : " ";
+        if (as_json) out += '"';
+        out += address_text(addresses[i]);
+        if (as_json) out += '"';
+    }
 }
 
-std::string csv_value(const Field& field) {
+void append_csv_value(std::string& out, const Field& field) {
     switch (field.kind) {
     case Field::Kind::null:
-        return "";
+        break;
     case Field::Kind::number:
-        return field.text;
+        out += field.text();
+        break;
     case Field::Kind::text:
     case Field::Kind::json:
-        return csv_field(field.text);
-    case Field::Kind::text_list:
-        return csv_field(joined(field.list, " "));
+        append_csv_field(out, field.text());
+        break;
+    case Field::Kind::addresses:
+        append_addresses(out, *field.addresses, false);   // hex and blanks: never quoted
+        break;
     }
-    return "";
 }
 
-std::string json_value(const Field& field) {
+void append_json_value(std::string& out, const Field& field) {
     switch (field.kind) {
     case Field::Kind::null:
-        return "null";
+        out += "null";
+        break;
     case Field::Kind::number:
     case Field::Kind::json:
-        return field.text;
+        out += field.text();
+        break;
     case Field::Kind::text:
-        return json_string(field.text);
-    case Field::Kind::text_list: {
-        std::vector<std::string> strings;
-        for (const std::string& item : field.list) strings.push_back(json_string(item));
-        return "[" + joined(strings, ",") + "]";
+        append_json_string(out, field.text());
+        break;
+    case Field::Kind::addresses:
+        out += '[';
+        append_addresses(out, *field.addresses, true);
+        out += ']';
+        break;
     }
-    }
-    return "null";
 }
+
+// Room for the typical row, so that the text is not copied again and again as it grows.
+constexpr std::size_t BYTES_PER_ROW = 1024;
 
 // RFC 4180 ends every record, the header included, with CRLF.
 template <typename Row, std::size_t N>
+void append_csv_header(std::string& out, const Column<Row> (&columns)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) out += ',';
+        out += columns[i].name;
+    }
+    out += "\r\n";
+}
+
+template <typename Row, std::size_t N>
+void append_csv_line(std::string& out, const Row& row, const Column<Row> (&columns)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) out += ',';
+        append_csv_value(out, columns[i].value(row));
+    }
+    out += "\r\n";
+}
+
+template <typename Row, std::size_t N>
+void append_json_line(std::string& out, const Row& row, const Column<Row> (&columns)[N]) {
+    out += '{';
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) out += ',';
+        out += '"';
+        out += columns[i].name;   // plain names: nothing to escape
+        out += "\":";
+        append_json_value(out, columns[i].value(row));
+    }
+    out += "}\n";
+}
+
+template <typename Row, std::size_t N>
 std::string csv(const std::vector<Row>& rows, const Column<Row> (&columns)[N]) {
     std::string out;
-    for (std::size_t i = 0; i < N; ++i) out += (i > 0 ? "," : "") + std::string(columns[i].name);
-    out += "\r\n";
-    for (const Row& row : rows) {
-        for (std::size_t i = 0; i < N; ++i) {
-            if (i > 0) out += ',';
-            out += csv_value(columns[i].value(row));
-        }
-        out += "\r\n";
-    }
+    out.reserve((rows.size() + 1) * BYTES_PER_ROW);
+    append_csv_header(out, columns);
+    for (const Row& row : rows) append_csv_line(out, row, columns);
     return out;
 }
 
 template <typename Row, std::size_t N>
 std::string json_lines(const std::vector<Row>& rows, const Column<Row> (&columns)[N]) {
     std::string out;
-    for (const Row& row : rows) {
-        out += '{';
-        for (std::size_t i = 0; i < N; ++i) {
-            if (i > 0) out += ',';
-            out += json_string(columns[i].name) + ":" + json_value(columns[i].value(row));
-        }
-        out += "}\n";
-    }
+    out.reserve(rows.size() * BYTES_PER_ROW);
+    for (const Row& row : rows) append_json_line(out, row, columns);
     return out;
 }
 
@@ -261,6 +294,14 @@ std::string downloads_csv(const std::vector<DownloadRecord>& rows) { return csv(
 
 std::string downloads_json_lines(const std::vector<DownloadRecord>& rows) { return json_lines(rows, DOWNLOAD_FIELDS); }
 
+void append_downloads_csv_header(std::string& out) { append_csv_header(out, DOWNLOAD_FIELDS); }
+
+void append_download_csv(std::string& out, const DownloadRecord& row) { append_csv_line(out, row, DOWNLOAD_FIELDS); }
+
+void append_download_json_line(std::string& out, const DownloadRecord& row) {
+    append_json_line(out, row, DOWNLOAD_FIELDS);
+}
+
 std::string session_table(const std::vector<SessionRecord>& rows) {
     if (rows.empty()) return "no sessions found\n";
     std::string out =
@@ -278,5 +319,11 @@ std::string session_table(const std::vector<SessionRecord>& rows) {
 std::string sessions_csv(const std::vector<SessionRecord>& rows) { return csv(rows, SESSION_FIELDS); }
 
 std::string sessions_json_lines(const std::vector<SessionRecord>& rows) { return json_lines(rows, SESSION_FIELDS); }
+
+void append_sessions_csv_header(std::string& out) { append_csv_header(out, SESSION_FIELDS); }
+
+void append_session_csv(std::string& out, const SessionRecord& row) { append_csv_line(out, row, SESSION_FIELDS); }
+
+void append_session_json_line(std::string& out, const SessionRecord& row) { append_json_line(out, row, SESSION_FIELDS); }
 
 }  // namespace zizuvu

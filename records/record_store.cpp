@@ -262,6 +262,7 @@ RecordsOpening open_records(const std::filesystem::path& path, const RecordsOpti
     opening.store.path = path;
     opening.store.options = options;
     opening.store.writer = this_writer();
+    opening.store.user_name = process_user_name();
     StoreOpening file = open_store_file(opening.store);
     if (!file.result.ok) opening.store.not_open_reason = file.result.reason;
     opening.result = std::move(file.result);

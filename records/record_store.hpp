@@ -64,6 +64,7 @@ struct RecordStore {
     std::unique_ptr<sqlite3, SqliteCloser> db;   // null while the file cannot be had
     std::string not_open_reason;                 // why db is null
     WriterIdentity writer;                       // this process, as the rows name it
+    std::string user_name;                       // this process's user, for rows that name none
     std::vector<UnwrittenRow<DownloadStart, DownloadFinish>> unwritten_downloads;
     std::vector<UnwrittenRow<SessionStart, SessionFinish>> unwritten_sessions;
     std::int64_t last_unwritten_handle = 0;

@@ -93,19 +93,26 @@ std::string utc_text(SystemTime time) {
     return formatted(fields, TimeLayout::utc_seconds) + text;
 }
 
+// Read by hand rather than with sscanf and timegm: the history reads two per row,
+// a hundred thousand rows at a time.
 std::optional<SystemTime> time_from_utc_text(std::string_view text) {
-    std::tm fields{};
-    int millis = 0;
-    char zone = 0;
-    const std::string copy(text);
-    if (std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c", &fields.tm_year, &fields.tm_mon,
-                    &fields.tm_mday, &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &millis, &zone) != 8 ||
-        zone != 'Z')
-        return std::nullopt;
-    fields.tm_year -= 1900;
-    fields.tm_mon -= 1;
-    const std::time_t seconds = timegm(&fields);
-    return std::chrono::system_clock::from_time_t(seconds) + milliseconds(millis);
+    constexpr std::string_view LAYOUT = "0000-00-00T00:00:00.000Z";
+    if (text.size() != LAYOUT.size()) return std::nullopt;
+    for (std::size_t i = 0; i < LAYOUT.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (LAYOUT[i] == '0' ? !digit : text[i] != LAYOUT[i]) return std::nullopt;
+    }
+    const auto number = [&](std::size_t at, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = at; i < at + count; ++i) value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const std::chrono::year_month_day day{std::chrono::year{number(0, 4)},
+                                          std::chrono::month{static_cast<unsigned>(number(5, 2))},
+                                          std::chrono::day{static_cast<unsigned>(number(8, 2))}};
+    if (!day.ok()) return std::nullopt;
+    return SystemTime{std::chrono::sys_days{day}} + std::chrono::hours{number(11, 2)} +
+           std::chrono::minutes{number(14, 2)} + std::chrono::seconds{number(17, 2)} + milliseconds{number(20, 3)};
 }
 
 std::string local_minute_text(std::string_view utc) {
@@ -147,45 +154,75 @@ std::string address_text(std::uint32_t address) {
     return text;
 }
 
-std::string json_string(std::string_view text) {
-    std::string out = "\"";
-    while (!text.empty()) {
-        const std::size_t length = utf8_length(text);
-        if (length == 0) {
-            out += "\\ufffd";
-            text.remove_prefix(1);
+void append_json_string(std::string& out, std::string_view text) {
+    out += '"';
+    std::size_t plain_from = 0;   // the run of bytes that go out as they are
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+            ++i;
             continue;
         }
-        const char c = text[0];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-            out += escaped;
-        } else {
-            out.append(text.substr(0, length));
+        if (c >= 0x80) {
+            const std::size_t length = utf8_length(text.substr(i));
+            if (length > 0) {
+                i += length;
+                continue;
+            }
         }
-        text.remove_prefix(length);
+        out.append(text.substr(plain_from, i - plain_from));
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default: {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c < 0x80 ? static_cast<unsigned>(c) : 0xFFFDU);
+            out += escaped;
+        }
+        }
+        plain_from = ++i;
     }
-    return out + "\"";
+    out.append(text.substr(plain_from));
+    out += '"';
 }
 
-std::string csv_field(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string out = "\"";
+std::string json_string(std::string_view text) {
+    std::string out;
+    append_json_string(out, text);
+    return out;
+}
+
+void append_csv_field(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out.append(text);
+        return;
+    }
+    out += '"';
     for (const char c : text) {
         if (c == '"') out += '"';
         out += c;
     }
-    return out + "\"";
+    out += '"';
+}
+
+std::string csv_field(std::string_view text) {
+    std::string out;
+    append_csv_field(out, text);
+    return out;
 }
 
 std::string table_text(std::string_view text, std::size_t width) {

@@ -8,7 +8,7 @@
 //   aside_time_text      "20261209-101502", local time, for the name of a file set aside
 //   crc32_text           8 upper-case hex digits
 //   address_text         upper-case hex, at least 4 digits
-//   json_string          a JSON string, invalid UTF-8 replaced by U+FFFD
+//   json_string          a JSON string, invalid UTF-8 replaced by U+FFFD (append_: onto `out`)
 //   csv_field            RFC 4180: quoted, quotes doubled, when it holds a comma, quote or line break
 //   table_text           printable ASCII only, cut to a width with "~" at the end
 
@@ -32,7 +32,9 @@ std::string crc32_text(std::uint32_t crc);
 std::string address_text(std::uint32_t address);
 
 std::string json_string(std::string_view text);
+void append_json_string(std::string& out, std::string_view text);
 std::string csv_field(std::string_view text);
+void append_csv_field(std::string& out, std::string_view text);
 std::string table_text(std::string_view text, std::size_t width);
 
 }  // namespace zizuvu

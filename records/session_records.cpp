@@ -82,7 +82,7 @@ RecordsResult begin_session(RecordStore& store, const SessionStart& start) {
     SessionStart stamped = start;
     if (stamped.started == SystemTime{}) stamped.started = std::chrono::system_clock::now();
     if (stamped.host_name.empty()) stamped.host_name = store.writer.host_name;
-    if (stamped.user_name.empty()) stamped.user_name = user_name();
+    if (stamped.user_name.empty()) stamped.user_name = store.user_name;
     return begin_row(store, store.unwritten_sessions, SESSION_ROWS, stamped);
 }
 

@@ -87,7 +87,7 @@ WriterState writer_state(const WriterIdentity& writer, const WriterIdentity& her
     return WriterState::running;
 }
 
-std::string user_name() {
+std::string process_user_name() {
     passwd entry{};
     passwd* found = nullptr;
     char buffer[4096];

@@ -6,7 +6,7 @@
 //   this_writer      the calling process
 //   WriterState      running, gone, or unknown (another machine's, or nothing to tell by)
 //   writer_state     what became of a writer, judged on this machine
-//   user_name        the name of the user this process runs as
+//   process_user_name   the name of the user this process runs as
 
 #include <cstdint>
 #include <string>
@@ -26,6 +26,6 @@ enum class WriterState { running, gone, unknown };
 
 WriterState writer_state(const WriterIdentity& writer, const WriterIdentity& here);
 
-std::string user_name();
+std::string process_user_name();
 
 }  // namespace zizuvu

@@ -76,6 +76,12 @@ TEST_F(History, FiltersPickTheRowsNewestFirst) {
         std::vector<std::string> serials;
         for (const DownloadRecord& row : history.rows) serials.push_back(row.start.radio_serial);
         EXPECT_EQ(serials, c.serials) << name;
+        std::vector<std::string> streamed;
+        const RecordsResult each = each_download(opening.store, c.filter, [&](const DownloadRecord& row) {
+            streamed.push_back(row.start.radio_serial);
+        });
+        EXPECT_EQ(each.reason, c.reason) << name;
+        EXPECT_EQ(streamed, c.serials) << name;
     }
 }
 
@@ -159,6 +165,10 @@ TEST_F(History, CsvAndJsonLinesReadBackWithPython) {
     const std::vector<DownloadRecord> rows = query_downloads(opening.store, {}).rows;
     ASSERT_EQ(rows.size(), answers.size());
     testing::write_file(scratch.file("history.csv"), downloads_csv(rows));
+    std::string streamed;
+    append_downloads_csv_header(streamed);
+    each_download(opening.store, {}, [&](const DownloadRecord& row) { append_download_csv(streamed, row); });
+    EXPECT_EQ(streamed, downloads_csv(rows));
     testing::write_file(scratch.file("history.jsonl"), downloads_json_lines(rows));
 
     const testing::CommandResult python = testing::run_command(

@@ -96,7 +96,7 @@ TEST_F(RecordsFile, ADownloadRowReadsBackAsWritten) {
     ASSERT_TRUE(row.duration_seconds.has_value());
     EXPECT_DOUBLE_EQ(*row.duration_seconds, 61.5);
     EXPECT_EQ(row.start.host_name, this_writer().host_name);
-    EXPECT_EQ(row.start.user_name, user_name());
+    EXPECT_EQ(row.start.user_name, process_user_name());
     EXPECT_EQ(row.start.program_version, start.program_version);
     EXPECT_EQ(row.start.port_name, start.port_name);
     EXPECT_EQ(row.start.device_path, start.device_path);
