@@ -73,7 +73,7 @@ SqlFailure insert_download(sqlite3* db, const DownloadStart& start, const Writer
         bind_integer(insert, 18, static_cast<std::int64_t>(writer.start_ticks));
         bind_required_text(insert, 19, writer.boot_id);
     }
-    const SqlFailure failure = step_to_end(db, insert, path);
+    SqlFailure failure = step_to_end(db, insert, path);
     if (!failure.failed()) id = sqlite3_last_insert_rowid(db);
     return failure;
 }
@@ -101,7 +101,7 @@ SqlFailure complete_download(sqlite3* db, std::int64_t id, const DownloadFinish&
         bind_text(update, 10, finish.radio_serial);
         bind_integer(update, 11, id);
     }
-    const SqlFailure failure = step_to_end(db, update, path);
+    SqlFailure failure = step_to_end(db, update, path);
     if (!failure.failed() && sqlite3_changes(db) == 0)
         return {SQLITE_NOTFOUND, "no download " + std::to_string(id) + " in the records"};
     return failure;

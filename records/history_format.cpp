@@ -1,5 +1,6 @@
 #include "records/history_format.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -251,10 +252,10 @@ std::string table_line(const std::vector<Cell>& cells) {
 // Seconds as "h:mm:ss".
 std::string duration_text(std::optional<double> seconds) {
     if (!seconds || *seconds < 0) return "-";
-    const long whole = static_cast<long>(*seconds + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
-    return text;
+    const long whole = std::lround(*seconds);
+    char written[32];
+    std::snprintf(written, sizeof written, "%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+    return written;
 }
 
 // Started 16, port 4, radio 10, procedure 7, outcome 20, bytes 7, CRC 8 and six

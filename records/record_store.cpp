@@ -52,7 +52,7 @@ bool is_damage(const SqlFailure& failure) {
 // it that it cannot use, and that log belongs to what is set aside.
 bool starts_as_database(const std::filesystem::path& path) {
     constexpr char HEADER[] = "SQLite format 3";   // with its terminating zero: 16 bytes
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file < 0) return true;   // missing, or for SQLite to report
     char start[sizeof HEADER] = {};
     const ssize_t got = read(file, start, sizeof start);
@@ -131,16 +131,39 @@ std::string newer_format_reason(int format) {
            "; this one knows up to " + std::to_string(RECORDS_FORMAT) + "): left as it is";
 }
 
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool exists = false;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+FileId file_id(const std::filesystem::path& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return {};
+    return {info.st_dev, info.st_ino, true};
+}
+
 // One try at the file: open and sound, damaged (and closed again), or not to be had.
 struct Attempt {
     enum State { sound, damaged, failed } state = failed;
     Connection connection;
     int format = 0;
     std::string reason;
+    FileId checked;   // the file judged, to tell whether another program has replaced it since
 };
 
 Attempt try_file(const std::filesystem::path& path, const RecordsOptions& options) {
     Attempt attempt;
+    // A folder, a pipe or a device under the file's name is no damaged file: it is
+    // named, and left alone.
+    attempt.checked = file_id(path);
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        attempt.reason = (S_ISDIR(info.st_mode) ? "records file is a folder: " : "records file is not a file: ") +
+                         path.string();
+        return attempt;
+    }
     if (!starts_as_database(path)) {
         attempt.state = Attempt::damaged;
         return attempt;
@@ -169,19 +192,6 @@ Attempt try_file(const std::filesystem::path& path, const RecordsOptions& option
     return attempt;
 }
 
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool exists = false;
-    friend bool operator==(const FileId&, const FileId&) = default;
-};
-
-FileId file_id(const std::filesystem::path& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return {};
-    return {info.st_dev, info.st_ino, true};
-}
-
 // At most this many files set aside in one opening: another program may be setting
 // the same damaged file aside at the same moment.
 constexpr int OPENING_ATTEMPTS = 3;
@@ -197,8 +207,12 @@ std::filesystem::path default_records_path() {
     const char* home = std::getenv("HOME");
     std::string home_folder = (home != nullptr && home[0] == '/') ? home : "";
     if (home_folder.empty()) {
-        const passwd* user = getpwuid(getuid());
-        if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/') home_folder = user->pw_dir;
+        passwd entry{};
+        passwd* user = nullptr;
+        char buffer[4096];
+        if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user != nullptr &&
+            user->pw_dir != nullptr && user->pw_dir[0] == '/')
+            home_folder = user->pw_dir;
     }
     if (home_folder.empty()) return {};
     return std::filesystem::path(home_folder) / ".local/state/zizuvu/records.sqlite3";
@@ -211,10 +225,9 @@ StoreOpening open_store_file(RecordStore& store) {
         opening.result.reason = "no folder for the records: neither XDG_STATE_HOME nor a home folder is known";
         return opening;
     }
-    opening.result.reason = make_folder(path.parent_path());
+    opening.result.reason = make_folder(path.has_parent_path() ? path.parent_path() : ".");
     if (!opening.result.reason.empty()) return opening;
     for (int attempt = 0; attempt < OPENING_ATTEMPTS; ++attempt) {
-        const FileId checked = file_id(path);
         Attempt tried = try_file(path, store.options);
         if (tried.state == Attempt::failed) {
             opening.result.reason = tried.reason;
@@ -222,7 +235,7 @@ StoreOpening open_store_file(RecordStore& store) {
         }
         if (tried.state == Attempt::damaged) {
             // Another program may have set it aside and started a new one already.
-            if (!(file_id(path) == checked)) continue;
+            if (!(file_id(path) == tried.checked)) continue;
             const SetAside aside = set_aside(path);
             if (aside.name.empty()) {
                 opening.result.reason = "records file is damaged and could not be set aside: " + aside.reason;

@@ -12,12 +12,14 @@
 //   open_records           open or create the file, check it, bring its format up to date
 //   close_records          write what is still pending, then close
 //
-// No call throws or ends the program, and none waits longer than the busy time-out.
-// A store that could not be opened still takes every call: each answers with the
-// reason, and a write tries to open the file again first. A row that could not be
-// written (disk full, the file locked) is kept in memory and written with the
-// store's next successful write, so a download whose start could not be recorded is
-// still recorded whole when its finish can be.
+// No call throws or ends the program; a call waits for another program's write at
+// most the busy time-out at a time. A store that could not be opened still takes
+// every call: each answers with the reason, and a write tries to open the file again
+// first. A row that could not be written (disk full, the file locked) is kept in
+// memory and written with the store's next successful write or at close_records, so
+// a download whose start could not be recorded is still recorded whole when its
+// finish can be. A store is used by one thread at a time; two threads or two
+// programs each open their own.
 
 #include <chrono>
 #include <cstdint>

@@ -11,7 +11,7 @@ using std::chrono::milliseconds;
 
 std::tm utc_fields(SystemTime time, long& millis) {
     const auto since_epoch = std::chrono::duration_cast<milliseconds>(time.time_since_epoch()).count();
-    std::time_t seconds = static_cast<std::time_t>(since_epoch / 1000);
+    auto seconds = static_cast<std::time_t>(since_epoch / 1000);
     millis = static_cast<long>(since_epoch % 1000);
     if (millis < 0) {
         millis += 1000;
@@ -38,7 +38,7 @@ std::string formatted(const std::tm& fields, TimeLayout layout) {
         length = std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &fields);
         break;
     }
-    return std::string(text, length);
+    return {text, length};
 }
 
 // Strict "YYYY-MM-DD": exactly these digits and dashes.
@@ -63,7 +63,8 @@ std::size_t utf8_length(std::string_view text) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
     std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF;   // the allowed range of the second byte
+    unsigned low = 0x80;    // the allowed range of the second byte
+    unsigned high = 0xBF;
     if (lead < 0x80) return 1;
     if (lead >= 0xC2 && lead <= 0xDF) length = 2;
     else if (lead >= 0xE0 && lead <= 0xEF) {

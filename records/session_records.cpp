@@ -35,7 +35,7 @@ SqlFailure insert_session(sqlite3* db, const SessionStart& start, const WriterId
         bind_integer(insert, 8, static_cast<std::int64_t>(writer.start_ticks));
         bind_required_text(insert, 9, writer.boot_id);
     }
-    const SqlFailure failure = step_to_end(db, insert, path);
+    SqlFailure failure = step_to_end(db, insert, path);
     if (!failure.failed()) id = sqlite3_last_insert_rowid(db);
     return failure;
 }
@@ -56,7 +56,7 @@ SqlFailure complete_session(sqlite3* db, std::int64_t id, const SessionFinish& f
         bind_text(update, 4, finish.capture_path);
         bind_integer(update, 5, id);
     }
-    const SqlFailure failure = step_to_end(db, update, path);
+    SqlFailure failure = step_to_end(db, update, path);
     if (!failure.failed() && sqlite3_changes(db) == 0)
         return {SQLITE_NOTFOUND, "no session " + std::to_string(id) + " in the records"};
     return failure;

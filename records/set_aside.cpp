@@ -1,8 +1,8 @@
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
-
-#include <stdio.h>
-#include <unistd.h>
+#include <cstdio>
 
 #include "records/record_text.hpp"
 #include "records/store_access.hpp"
@@ -32,10 +32,10 @@ SetAside set_aside(const std::filesystem::path& path) {
     // the old file's pages in.
     for (const char* companion : COMPANIONS) {
         const std::string from = path.string() + companion;
-        if (::rename(from.c_str(), (name.string() + companion).c_str()) != 0 && errno != ENOENT)
+        if (std::rename(from.c_str(), (name.string() + companion).c_str()) != 0 && errno != ENOENT)
             return {{}, errno_reason(errno, from)};
     }
-    if (::rename(path.c_str(), name.c_str()) != 0) return {{}, errno_reason(errno, path)};
+    if (std::rename(path.c_str(), name.c_str()) != 0) return {{}, errno_reason(errno, path)};
     return {name, ""};
 }
 

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 namespace zizuvu {
 
@@ -102,8 +102,7 @@ void bind_optional_integer(Statement& statement, int index, std::optional<std::i
 std::string column_text(Statement& statement, int index) {
     const unsigned char* text = sqlite3_column_text(statement.handle, index);
     if (text == nullptr) return "";
-    return std::string(reinterpret_cast<const char*>(text),
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement.handle, index)));
+    return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement.handle, index))};
 }
 
 std::int64_t column_integer(Statement& statement, int index) { return sqlite3_column_int64(statement.handle, index); }
@@ -148,14 +147,14 @@ std::string failure_reason(sqlite3* db, int code, const std::filesystem::path& p
     if (rule == nullptr) return db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     std::string reason = filled(rule->text, path);
     if (rule->error == 0 && error != 0 && (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR))
-        reason += std::string(": ") + std::strerror(error);
+        reason += ": " + std::generic_category().message(error);
     return reason;
 }
 
 std::string errno_reason(int error, const std::filesystem::path& path) {
     const ReasonRule* rule = rule_for(0, error);
     if (rule != nullptr) return filled(rule->text, path);
-    return path.string() + ": " + std::strerror(error);
+    return path.string() + ": " + std::generic_category().message(error);
 }
 
 void undo_savepoint(sqlite3* db, const char* name) {

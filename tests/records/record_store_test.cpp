@@ -338,6 +338,15 @@ TEST_F(RecordsFile, ADamagedFileIsSetAsideWithItsCompanionsAndANewOneStarted) {
     }
 }
 
+TEST_F(RecordsFile, AFolderInThePlaceOfTheFileIsNamedAndLeftAlone) {
+    std::filesystem::create_directories(records_path() + "/inside");
+    RecordsOpening opening = open_records(records_path());
+    EXPECT_FALSE(opening.result);
+    EXPECT_EQ(opening.result.reason, "records file is a folder: " + records_path());
+    EXPECT_TRUE(std::filesystem::is_directory(records_path() + "/inside"));
+    EXPECT_EQ(files_in(scratch.file("state/zizuvu")), std::vector<std::filesystem::path>{"records.sqlite3"});
+}
+
 TEST_F(RecordsFile, TwoProgramsWritingAtOnceBothLand) {
     constexpr int DOWNLOADS_EACH = 25;
     std::atomic<int> ready{0};
