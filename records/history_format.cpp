@@ -266,13 +266,13 @@ std::vector<Cell> download_cells(std::string started, std::string port, std::str
             {std::move(outcome), 20}, {std::move(bytes), 7, true}, {std::move(crc), 8}};
 }
 
-// Started 16, port 4, duration 8, received 10, sent 10, state 11, capture 14 and six
+// Started 16, port 4, duration 8, received 9, sent 9, state 11, capture 16 and six
 // blanks: 79 columns.
 std::vector<Cell> session_cells(std::string started, std::string port, std::string duration, std::string received,
                                 std::string sent, std::string state, std::string capture) {
     return {{std::move(started), 16},       {std::move(port), 4},     {std::move(duration), 8, true},
-            {std::move(received), 10, true}, {std::move(sent), 10, true}, {std::move(state), 11},
-            {std::move(capture), 14}};
+            {std::move(received), 9, true}, {std::move(sent), 9, true}, {std::move(state), 11},
+            {std::move(capture), 16}};
 }
 
 }  // namespace

@@ -90,7 +90,9 @@ TEST_F(History, SessionsAreFilteredByDayAndPort) {
         const RecordsResult begun = begin_session(opening.store, {local_time(2026, 4, day, 10, 0), "", "", port, "/dev/x", ""});
         ASSERT_TRUE(finish_session(opening.store, begun.id, {}));
     }
-    EXPECT_EQ(query_sessions(opening.store, {}).rows.size(), 3U);
+    const SessionHistory all = query_sessions(opening.store, {});
+    EXPECT_EQ(all.rows.size(), 3U);
+    for (const std::string& line : lines_of(session_table(all.rows))) EXPECT_LT(line.size(), 80U) << line;
     const SessionHistory com1 = query_sessions(opening.store, {"", "2026-04-04", "Com1", 0});
     ASSERT_EQ(com1.rows.size(), 1U);
     EXPECT_EQ(com1.rows[0].start.started, local_time(2026, 4, 5, 10, 0));
