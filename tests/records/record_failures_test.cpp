@@ -133,27 +133,33 @@ TEST_F(RecordFailures, AFullDiskIsNamedAndTheRowIsWrittenOnceThereIsRoom) {
     EXPECT_EQ(raw_sql(path, "PRAGMA quick_check"), "ok");
 }
 
-TEST_F(RecordFailures, AFileLockedPastTheTimeOutIsNamedAndTheRowIsWrittenLater) {
+TEST_F(RecordFailures, AFileLockedPastTheTimeOutIsNamedAndTheRowsAreWrittenLater) {
     RecordsOpening opening = open_records(records_path(), {std::chrono::milliseconds(100)});
     ASSERT_TRUE(opening.result) << opening.result.reason;
+    const RecordsResult before = begin_download(opening.store, sample_start("111"));
+    ASSERT_TRUE(before);
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(records_path().c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
 
-    const RecordsResult download = begin_download(opening.store, sample_start());
+    const RecordsResult finish = finish_download(opening.store, before.id, sample_finish());
+    EXPECT_FALSE(finish);
+    EXPECT_EQ(finish.reason, "database is locked by another program");
+    const RecordsResult download = begin_download(opening.store, sample_start("222"));
     EXPECT_FALSE(download);
-    EXPECT_EQ(download.reason, "database is locked by another program");
+    EXPECT_EQ(download.reason, finish.reason);
     const RecordsResult session = begin_session(opening.store, {});
     EXPECT_FALSE(session);
-    EXPECT_EQ(session.reason, download.reason);
+    EXPECT_EQ(session.reason, finish.reason);
     EXPECT_TRUE(query_downloads(opening.store, {}).result) << "reading waits for no writer";
 
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_TRUE(finish_download(opening.store, download.id, sample_finish()));
-    EXPECT_TRUE(finish_session(opening.store, session.id, {}));
-    EXPECT_EQ(raw_sql(records_path(), "SELECT outcome || ' ' || radio_serial FROM downloads"), "complete 123456");
-    EXPECT_EQ(raw_sql(records_path(), "SELECT state FROM sessions"), "finished");
+    EXPECT_TRUE(close_records(opening.store));
+    EXPECT_EQ(raw_sql(records_path(), "SELECT group_concat(radio_serial || ' ' || outcome, ', ') FROM downloads"),
+              "111 complete, 222 complete");
+    EXPECT_EQ(raw_sql(records_path(), "SELECT state FROM sessions"), "in progress");
 }
 
 }  // namespace
