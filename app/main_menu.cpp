@@ -1,5 +1,6 @@
 #include "app/main_menu.hpp"
 
+#include "app/bench_panel.hpp"
 #include "app/select_port_and_baud.hpp"
 #include "session/status_row.hpp"
 #include "terminal/setup_terminal.hpp"
@@ -31,17 +32,18 @@ constexpr std::string_view menu_lines[] = {
 
 }  // namespace
 
-void start_up(Program& program) {
+void start_up(Program& program, const PortSettings& starting) {
     Session& session = program.session;
     Screen& screen = session.console.screen;
     clear_error(session.errors);
     clear_screen(screen);
     set_screen_size(screen, SCREEN_COLUMNS, SCREEN_ROWS);
-    session.port_settings = PortSettings{};
+    session.port_settings = starting;
     clear_screen(screen);
 }
 
-void draw_main_menu(Session& session) {
+void draw_main_menu(Program& program) {
+    Session& session = program.session;
     Screen& screen = session.console.screen;
     set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
     clear_screen(screen);
@@ -55,6 +57,7 @@ void draw_main_menu(Session& session) {
         print_newline(screen);
     }
     draw_settings_line(session);
+    draw_bench_panel(program);
     locate(screen, 1, 1);
     set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
 }
@@ -62,7 +65,7 @@ void draw_main_menu(Session& session) {
 void run_main_menu(Program& program) {
     Console& console = program.session.console;
     for (;;) {
-        draw_main_menu(program.session);
+        draw_main_menu(program);
         wait_for_key(console);
         const KeyText key = poll_key(console);
         if (key.is(KEY_ESCAPE)) return;
@@ -74,6 +77,8 @@ void run_main_menu(Program& program) {
             beep(console);
             continue;
         }
+        // The panel speaks of what the procedure just left did.
+        program.session.last_error_shown = 0;
         choice->procedure(program);
     }
 }

@@ -11,6 +11,7 @@ namespace zizuvu {
 
 struct Program {
     explicit Program(Console& console) : session(console) {}
+    Program(Console& console, DownloadImage image) : session(console) { downloads.image = std::move(image); }
 
     Session session;
     Downloads downloads;

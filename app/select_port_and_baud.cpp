@@ -1,5 +1,6 @@
 #include "app/select_port_and_baud.hpp"
 
+#include "app/bench_panel.hpp"
 #include "console/text_format.hpp"
 
 namespace zizuvu {
@@ -19,6 +20,7 @@ void select_port_and_baud(Session& session) {
     std::int32_t port = 0;
     for (;;) {
         clear_screen(console.screen);
+        draw_port_list(session);
         port = ask_number(console, "Com Port Number ");
         if (port >= 0 && port <= 9) break;
         beep(console);

@@ -44,7 +44,7 @@ void fill(RecordStore& store, int rows) {
         start.port_name = "Com" + std::to_string(1 + i % 9);
         start.device_path = "/dev/ttyUSB" + std::to_string(i % 9);
         start.device_by_id = "/dev/serial/by-id/usb-Bench_Adapter_" + std::to_string(i % 9) + "-if00-port0";
-        start.procedure = i % 5 == 0 ? DownloadProcedure::older : DownloadProcedure::current;
+        start.procedure = i % 5 == 0 ? RecordedProcedure::older : RecordedProcedure::current;
         start.baud_rate = 19200;
         start.operator_answers = "model: 900 MHz; erase first: yes";
         start.radio_serial = i % 50 == 0 ? "" : std::to_string(100000 + (i * 7919) % RADIOS);

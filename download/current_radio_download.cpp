@@ -51,8 +51,9 @@ std::uint16_t enter_download_mode(Session& session, Downloads& downloads, const 
 
 // The identification, the serial number and the erase request; false when the
 // operator left the wait (channel closed).
-bool identify_radio(Session& session, std::uint16_t challenge) {
+bool identify_radio(Session& session, DownloadReport& report, std::uint16_t challenge) {
     Screen& screen = session.console.screen;
+    report.phase = DownloadPhase::identifying;
     print_text(screen, "Waiting for Radio ID");
     print_newline(screen);
     if (!wait_for_answer(session, 4)) {
@@ -64,6 +65,7 @@ bool identify_radio(Session& session, std::uint16_t challenge) {
     if (id.size() == 4 && static_cast<std::uint8_t>(id[0]) == ID_LEAD) {
         const std::uint32_t serial = unmask_serial_number(challenge, static_cast<std::uint8_t>(id[1]),
                                                           static_cast<std::uint8_t>(id[2]), static_cast<std::uint8_t>(id[3]));
+        report.radio_serial = serial;
         print_text(screen, "Radio Serial Number is ");
         print_number(screen, serial);
         print_newline(screen);
@@ -78,7 +80,8 @@ bool identify_radio(Session& session, std::uint16_t challenge) {
 }
 
 // The erase acknowledgement; -1 when the operator left with Escape (channel closed).
-int wait_for_erase_reply(Session& session) {
+int wait_for_erase_reply(Session& session, DownloadReport& report) {
+    report.phase = DownloadPhase::erasing;
     while (!wait_for_answer(session, 1)) {
         if (poll_key(session.console).is(KEY_ESCAPE)) {
             close_channel(session.channels, PORT_CHANNEL);
@@ -92,19 +95,24 @@ int wait_for_erase_reply(Session& session) {
 }  // namespace
 
 void download_current_radio(Session& session, Downloads& downloads) {
+    DownloadReport& report = downloads.report;
+    report = start_report(DownloadProcedure::current, downloads.image.bytes_to_send);
     start_download_screen(session);
     print_text(session.console.screen, "Radio in setup? (Y,N, or Return to Quit) ");
     if (!is_yes(read_line(session.console))) return;
     print_newline(session.console.screen);
     DownloadLink link;
-    link.speed_code = ask_high_speed(session) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    link.speed_code = ask_high_speed(session, report) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    report.answers = "radio in setup: Y, " + report.answers;
+    report.speed = download_baud(link.speed_code);
     if (operator_left(session)) return;
+    report.phase = DownloadPhase::linking;
     if (!open_download_link(session, link)) return;
 
     const std::uint16_t challenge = enter_download_mode(session, downloads, link);
     switch_to_download_speed(session, link, link.speed_code);
-    if (!identify_radio(session, challenge)) return;
-    const int reply = wait_for_erase_reply(session);
+    if (!identify_radio(session, report, challenge)) return;
+    const int reply = wait_for_erase_reply(session, report);
     if (reply < 0) return;
     if (reply == ERASE_DONE) {
         programming_phase(session, downloads, link);

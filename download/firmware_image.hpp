@@ -6,10 +6,12 @@
 //   RecordBuffer      one record as the downloads read it: byte count, load address, checksum, data
 //   FirmwareTable     the stored records, 20 bytes each, every 32-bit word byte-reversed
 //   firmware_image    the compiled-in table
+//   firmware_image_name   the name of the file it was built from
 //   fetch_record      one record into the record buffer, word order undone
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace zizuvu {
 
@@ -31,6 +33,7 @@ struct FirmwareTable {
 };
 
 FirmwareTable firmware_image();
+std::string_view firmware_image_name();
 
 // Fills positions 0..19; the caller keeps the index inside the table (the table walk does).
 void fetch_record(const FirmwareTable& table, int record_index, RecordBuffer& record);

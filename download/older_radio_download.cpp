@@ -78,12 +78,13 @@ void show_progress_line(Session& session, Downloads& downloads, const TableWalk&
 }
 
 // One image byte: the address pair and its echo, then the data byte and its echo.
-ByteStep exchange_image_byte(Session& session, OsHandle port, std::uint16_t address, std::uint8_t data) {
+ByteStep exchange_image_byte(Session& session, DownloadReport& report, OsHandle port, std::uint16_t address,
+                             std::uint8_t data) {
     const std::uint8_t address_pair[2] = {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
     send_bytes(session, address_pair);
 
     while (!wait_for_answer(session, 2)) {
-        const StallAnswer answer = ask_after_older_address_stall(session);
+        const StallAnswer answer = ask_after_older_address_stall(session, report);
         if (answer == StallAnswer::end_download) return ByteStep::end_download;
         if (answer == StallAnswer::resend) {
             // One byte of the echo arrived: only the low byte can still be missing.
@@ -96,42 +97,51 @@ ByteStep exchange_image_byte(Session& session, OsHandle port, std::uint16_t addr
     }
     std::uint8_t echo[2];
     read_direct(port, echo, 2);
+    bool passed_over = false;
     if (echo[0] != address_pair[0] || echo[1] != address_pair[1]) {
-        if (ask_after_older_wrong_echo(session, address, echo[0] * 256U + echo[1], data) == OperatorAnswer::end_download) {
+        if (ask_after_older_wrong_echo(session, report, address, echo[0] * 256U + echo[1], data) ==
+            OperatorAnswer::end_download) {
             return ByteStep::end_download;
         }
         data = 0xFF;  // the operator goes on: 0xFF is sent and checked in place of the image byte
+        passed_over = true;
     }
 
     DirectWrite write = write_direct(port, std::span(&data, 1));
     while (write.written != 1) {
-        const StallAnswer answer = ask_after_older_transmit_error(session, write.succeeded);
+        const StallAnswer answer = ask_after_older_transmit_error(session, report, write.succeeded);
         if (answer == StallAnswer::end_download) return ByteStep::end_download;
         if (answer == StallAnswer::resend) write = write_direct(port, std::span(&data, 1));
     }
 
     while (!wait_for_answer(session, 1)) {
-        const StallAnswer answer = ask_after_older_data_stall(session, address);
+        const StallAnswer answer = ask_after_older_data_stall(session, report, address);
         if (answer == StallAnswer::end_download) return ByteStep::end_download;
         if (answer == StallAnswer::resend) write_direct(port, std::span(&data, 1));
     }
     std::uint8_t data_echo = 0;
     read_direct(port, &data_echo, 1);
-    if (data_echo != data && ask_after_older_wrong_data(session, data, data_echo, address) == OperatorAnswer::end_download) {
-        return ByteStep::end_download;
+    if (data_echo != data) {
+        if (ask_after_older_wrong_data(session, report, data, data_echo, address) == OperatorAnswer::end_download) {
+            return ByteStep::end_download;
+        }
+        passed_over = true;
     }
-    return ByteStep::next;
+    return passed_over ? ByteStep::passed_over : ByteStep::next;
 }
 
 void transfer_records(Session& session, Downloads& downloads, OsHandle port, float start_time) {
     transfer_image(session, downloads, [&](const TableWalk& walk) { show_progress_line(session, downloads, walk); },
-                   [&](std::uint16_t address, std::uint8_t data) { return exchange_image_byte(session, port, address, data); });
-    finish_download(session, start_time);
+                   [&](std::uint16_t address, std::uint8_t data) {
+                       return exchange_image_byte(session, downloads.report, port, address, data);
+                   });
+    finish_download(session, downloads, start_time);
 }
 
 }  // namespace
 
 void continue_at_older_erase_wait(Session& session, Downloads& downloads, OsHandle port_handle) {
+    downloads.report.phase = DownloadPhase::erasing;
     if (!wait_for_erase_report(session)) {
         close_channel(session.channels, PORT_CHANNEL);
         return;
@@ -144,15 +154,20 @@ void continue_at_older_erase_wait(Session& session, Downloads& downloads, OsHand
 
 void download_older_radio(Session& session, Downloads& downloads) {
     Screen& screen = session.console.screen;
+    DownloadReport& report = downloads.report;
+    report = start_report(DownloadProcedure::older, downloads.image.bytes_to_send);
     start_download_screen(session);
     print_text(screen, "Current firmware version on modem 5.45 or greater? (Y,N, or Return to Quit) ");
     const std::string version = read_line(session.console);
     const bool newer_firmware = version == "Y" || version == "y";
     if (!newer_firmware && version != "N" && version != "n") return;
     print_newline(screen);
-    const bool high_speed = ask_high_speed(session);
+    const bool high_speed = ask_high_speed(session, report);
     const char speed_digit = static_cast<char>(high_speed ? OLDER_SPEED_DIGIT_HIGH : OLDER_SPEED_DIGIT_NORMAL);
+    report.answers = "firmware 5.45 or greater: " + std::string(newer_firmware ? "Y" : "N") + ", " + report.answers;
+    report.speed = download_baud(high_speed ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL);
     if (operator_left(session)) return;
+    report.phase = DownloadPhase::linking;
     if (!open_download_port(session)) return;
 
     send_entry_sequence(session, newer_firmware, speed_digit);
@@ -160,8 +175,7 @@ void download_older_radio(Session& session, Downloads& downloads) {
     locate(screen, 8, 1);
     print_text(screen, "Waiting for erase");
     print_newline(screen);
-    set_port_option(session.channels, PORT_CHANNEL, OPTION_BAUD_RATE,
-                    download_baud(high_speed ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL));
+    set_port_option(session.channels, PORT_CHANNEL, OPTION_BAUD_RATE, report.speed);
     show_pending_error(session);
     continue_at_older_erase_wait(session, downloads, port_handle);
 }

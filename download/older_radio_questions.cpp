@@ -17,17 +17,33 @@ void print_line(Session& session, std::string_view label, unsigned value) {
     print_newline(session.console.screen);
 }
 
-StallAnswer stall_answer(const KeyText& key) {
-    if (key.is(KEY_ESCAPE)) return StallAnswer::end_download;
-    if (key.is('Y') || key.is('y')) return StallAnswer::resend;
+StallAnswer stall_answer(DownloadReport& report, const KeyText& key) {
+    if (key.is(KEY_ESCAPE)) {
+        note_answer(report, QuestionAnswer::end);
+        return StallAnswer::end_download;
+    }
+    if (key.is('Y') || key.is('y')) {
+        note_answer(report, QuestionAnswer::retry);
+        return StallAnswer::resend;
+    }
+    note_answer(report, QuestionAnswer::go_on);
     return StallAnswer::wait_on;
+}
+
+// At a mismatch the only ways on are Escape and passing the byte over.
+OperatorAnswer mismatch_answer(DownloadReport& report, const KeyText& key) {
+    const bool escape = key.is(KEY_ESCAPE);
+    note_answer(report, escape ? QuestionAnswer::end : QuestionAnswer::go_on);
+    return escape ? OperatorAnswer::end_download : OperatorAnswer::go_on;
 }
 
 }  // namespace
 
-StallAnswer ask_after_older_address_stall(Session& session) {
+StallAnswer ask_after_older_address_stall(Session& session, DownloadReport& report) {
     restore_priority();
-    if (poll_key(session.console).is(KEY_ESCAPE)) return StallAnswer::end_download;
+    note_question(report, QuestionKind::address_stall);
+    const KeyText first = poll_key(session.console);
+    if (first.is(KEY_ESCAPE)) return stall_answer(report, first);
     Screen& screen = session.console.screen;
     locate(screen, 29, 1);
     print_number(screen, bytes_waiting(session.channels, PORT_CHANNEL));
@@ -35,11 +51,13 @@ StallAnswer ask_after_older_address_stall(Session& session) {
     print_text(screen, "Waiting for Address Response, Retry? (Y or <esc> to quit)");
     wait_for_key(session.console);
     blank_row(session, 30, BLANKS);
-    return stall_answer(poll_key(session.console));
+    return stall_answer(report, poll_key(session.console));
 }
 
-OperatorAnswer ask_after_older_wrong_echo(Session& session, std::uint16_t address, unsigned echo, std::uint8_t data) {
+OperatorAnswer ask_after_older_wrong_echo(Session& session, DownloadReport& report, std::uint16_t address,
+                                          unsigned echo, std::uint8_t data) {
     restore_priority();
+    note_question(report, QuestionKind::wrong_address_echo);
     beep(session.console);
     Screen& screen = session.console.screen;
     locate(screen, 31, 1);
@@ -49,11 +67,12 @@ OperatorAnswer ask_after_older_wrong_echo(Session& session, std::uint16_t addres
     print_text(screen, "Continue? (<esc> to quit) ");
     const KeyText key = wait_for_operator_key(session);
     blank_row(session, 34, BLANKS);
-    return key.is(KEY_ESCAPE) ? OperatorAnswer::end_download : OperatorAnswer::go_on;
+    return mismatch_answer(report, key);
 }
 
-StallAnswer ask_after_older_transmit_error(Session& session, bool write_succeeded) {
+StallAnswer ask_after_older_transmit_error(Session& session, DownloadReport& report, bool write_succeeded) {
     restore_priority();
+    note_question(report, QuestionKind::transmit_error);
     beep(session.console);
     Screen& screen = session.console.screen;
     locate(screen, 27, 1);
@@ -63,11 +82,12 @@ StallAnswer ask_after_older_transmit_error(Session& session, bool write_succeede
     print_newline(screen);
     wait_for_key(session.console);
     blank_row(session, 28, BLANKS);
-    return stall_answer(poll_key(session.console));
+    return stall_answer(report, poll_key(session.console));
 }
 
-StallAnswer ask_after_older_data_stall(Session& session, std::uint16_t address) {
+StallAnswer ask_after_older_data_stall(Session& session, DownloadReport& report, std::uint16_t address) {
     restore_priority();
+    note_question(report, QuestionKind::data_stall);
     poll_key(session.console);  // the interrupting key only raises the question, even Escape
     Screen& screen = session.console.screen;
     locate(screen, 35, 1);
@@ -75,11 +95,13 @@ StallAnswer ask_after_older_data_stall(Session& session, std::uint16_t address) 
     print_text(screen, "Waiting for Data  Response, Resend? (Y or <esc> to quit)");
     wait_for_key(session.console);
     blank_row(session, 36, BLANKS);
-    return stall_answer(poll_key(session.console));
+    return stall_answer(report, poll_key(session.console));
 }
 
-OperatorAnswer ask_after_older_wrong_data(Session& session, std::uint8_t data, std::uint8_t echo, std::uint16_t address) {
+OperatorAnswer ask_after_older_wrong_data(Session& session, DownloadReport& report, std::uint8_t data,
+                                          std::uint8_t echo, std::uint16_t address) {
     restore_priority();
+    note_question(report, QuestionKind::wrong_data);
     beep(session.console);
     Screen& screen = session.console.screen;
     locate(screen, 37, 1);
@@ -88,7 +110,7 @@ OperatorAnswer ask_after_older_wrong_data(Session& session, std::uint8_t data, s
     print_line(session, "Address", address);
     print_text(screen, "Bad Data!,Continue? (<esc> to quit) ");
     print_newline(screen);
-    return wait_for_operator_key(session).is(KEY_ESCAPE) ? OperatorAnswer::end_download : OperatorAnswer::go_on;
+    return mismatch_answer(report, wait_for_operator_key(session));
 }
 
 }  // namespace zizuvu

@@ -11,10 +11,14 @@
 namespace zizuvu {
 
 void program_retry(Session& session, Downloads& downloads) {
+    DownloadReport& report = downloads.report;
+    report = start_report(DownloadProcedure::retry, downloads.image.bytes_to_send);
     start_download_screen(session);
     DownloadLink link;
-    link.speed_code = ask_high_speed(session) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    link.speed_code = ask_high_speed(session, report) ? SPEED_CODE_HIGH : SPEED_CODE_NORMAL;
+    report.speed = download_baud(link.speed_code);
     if (operator_left(session)) return;
+    report.phase = DownloadPhase::linking;
     if (!open_download_link(session, link)) return;
     locate(session.console.screen, 10, 1);
     pause_ms(10);

@@ -20,31 +20,32 @@ ByteStep after(Session& session, OperatorAnswer answer) {
 }
 
 // One data byte: lead and address, echo, scrambled frame, acknowledgement.
-ByteStep exchange_data_byte(Session& session, const DownloadLink& link, std::uint16_t address, std::uint8_t data) {
+ByteStep exchange_data_byte(Session& session, DownloadReport& report, const DownloadLink& link, std::uint16_t address,
+                            std::uint8_t data) {
     // One write for the three bytes: the same bytes on the wire, one wake-up of the radio's side.
     const std::uint8_t lead_and_address[3] = {FRAME_LEAD, static_cast<std::uint8_t>(address >> 8),
                                               static_cast<std::uint8_t>(address)};
     const std::uint8_t* const address_pair = lead_and_address + 1;
     send_bytes(session, lead_and_address);
 
-    if (!wait_for_answer(session, 2)) return after(session, ask_after_address_stall(session));
+    if (!wait_for_answer(session, 2)) return after(session, ask_after_address_stall(session, report));
     std::uint8_t echo[2];
     read_direct(link.port_handle, echo, 2);
     if (echo[0] != address_pair[0] || echo[1] != address_pair[1]) {
-        return after(session, ask_after_wrong_echo(session, address, echo[0] * 256U + echo[1]));
+        return after(session, ask_after_wrong_echo(session, report, address, echo[0] * 256U + echo[1]));
     }
 
     const DataFrame frame = scramble_data_byte(address, data);
     const std::uint8_t data_frame[2] = {frame.scrambled_byte, frame.check_byte};
     while (write_direct(link.port_handle, data_frame).written != 2) {
-        if (ask_after_transmit_error(session) == OperatorAnswer::end_download) return ByteStep::end_download;
+        if (ask_after_transmit_error(session, report) == OperatorAnswer::end_download) return ByteStep::end_download;
     }
 
-    if (!wait_for_answer(session, 1)) return after(session, ask_after_acknowledgement_stall(session, address));
+    if (!wait_for_answer(session, 1)) return after(session, ask_after_acknowledgement_stall(session, report, address));
     std::uint8_t acknowledgement = 0;
     read_direct(link.port_handle, &acknowledgement, 1);
     if (acknowledgement != frame.acknowledgement) {
-        return after(session, ask_after_wrong_acknowledgement(session, data, acknowledgement, address));
+        return after(session, ask_after_wrong_acknowledgement(session, report, data, acknowledgement, address));
     }
     return ByteStep::next;
 }
@@ -72,8 +73,10 @@ void programming_phase(Session& session, Downloads& downloads, DownloadLink& lin
     print_newline(screen);
 
     transfer_image(session, downloads, [&](const TableWalk& walk) { show_progress_line(session, downloads, walk); },
-                   [&](std::uint16_t address, std::uint8_t data) { return exchange_data_byte(session, link, address, data); });
-    finish_download(session, start_time);
+                   [&](std::uint16_t address, std::uint8_t data) {
+                       return exchange_data_byte(session, downloads.report, link, address, data);
+                   });
+    finish_download(session, downloads, start_time);
 }
 
 }  // namespace zizuvu

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "download/table_walk.hpp"
 
 namespace zizuvu {
 namespace {
@@ -14,21 +13,7 @@ constexpr int BAR_CELLS = 40;
 
 }  // namespace
 
-long image_bytes_to_send(const FirmwareTable& table) {
-    RecordBuffer record;
-    TableWalk walk;
-    start_walk(walk, table, record);
-    long total = 0;
-    for (RecordStep step; (step = next_record(walk)) != RecordStep::end_of_table;) {
-        if (step == RecordStep::skipped) continue;
-        total += walk.bytes_left;
-        while (walk.bytes_left > 0) advance(walk);
-        if (walk_complete(walk)) break;
-    }
-    return total;
-}
-
-ProgressBar::ProgressBar(const FirmwareTable& table) : total_(std::max(image_bytes_to_send(table), 1L)), started_(Clock::now()) {}
+ProgressBar::ProgressBar(long bytes_to_send) : total_(std::max(bytes_to_send, 1L)), started_(Clock::now()) {}
 
 void ProgressBar::record_sent(Session& session, int byte_count) {
     sent_ += byte_count;

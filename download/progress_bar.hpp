@@ -4,24 +4,20 @@
 // times a second, so the per-byte exchange never waits for it; it leaves the cursor
 // and the colours as it found them.
 //
-//   ProgressBar::start          the image's total of bytes to send, the clock started
+//   ProgressBar                 the image's total of bytes to send, the clock started
 //   ProgressBar::record_sent    a record's bytes went out; redraws when due
-//   image_bytes_to_send         what a whole walk of the table sends
 
 #include <chrono>
 
 #include "session/session.hpp"
-#include "download/firmware_image.hpp"
 
 namespace zizuvu {
 
 inline constexpr int PROGRESS_BAR_ROW = 26;
 
-long image_bytes_to_send(const FirmwareTable& table);
-
 class ProgressBar {
 public:
-    explicit ProgressBar(const FirmwareTable& table);
+    explicit ProgressBar(long bytes_to_send);
     void record_sent(Session& session, int byte_count);
 
 private:

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "download/firmware_image.hpp"
-#include "tools/firmware/image_table.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/image_table.hpp"
+#include "download/intel_hex.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -15,6 +15,8 @@ namespace zizuvu {
 inline constexpr int COLOR_BLUE = 1;
 inline constexpr int COLOR_WHITE = 7;
 inline constexpr int COLOR_BLACK = 0;
+inline constexpr int COLOR_BRIGHT_GREEN = 10;
+inline constexpr int COLOR_BRIGHT_RED = 12;
 inline constexpr int COLOR_YELLOW = 14;
 inline constexpr int COLOR_BRIGHT_WHITE = 15;
 

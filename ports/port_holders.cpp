@@ -42,11 +42,18 @@ bool parse_number(std::string_view text, Number& value, int base) {
     return !text.empty() && error == std::errc() && stop == end;
 }
 
+bool is_pseudo_terminal(const struct stat& device) {
+    const unsigned device_major = major(device.st_rdev);
+    return device_major >= PTY_SLAVE_MAJOR_FIRST && device_major <= PTY_SLAVE_MAJOR_LAST;
+}
+
+unsigned pseudo_terminal_index(const struct stat& device) {
+    return (major(device.st_rdev) - PTY_SLAVE_MAJOR_FIRST) * 256U + minor(device.st_rdev);
+}
+
 bool same_device(const struct stat& open_file, const struct stat& device) {
     if (!S_ISCHR(open_file.st_mode) || open_file.st_rdev != device.st_rdev) return false;
-    const unsigned device_major = major(device.st_rdev);
-    const bool pseudo_terminal = device_major >= PTY_SLAVE_MAJOR_FIRST && device_major <= PTY_SLAVE_MAJOR_LAST;
-    return !pseudo_terminal || open_file.st_dev == device.st_dev;
+    return !is_pseudo_terminal(device) || open_file.st_dev == device.st_dev;
 }
 
 bool is_process_number(const std::string& name) {
@@ -93,20 +100,48 @@ void add_lock_holders(std::vector<HolderList>& holders, const std::vector<struct
     }
 }
 
+// The pseudo-terminal a process holds the master side of (/dev/ptmx), from the
+// "tty-index" its open file's fdinfo shows; nothing for any other open file.
+std::optional<unsigned> far_end_of(const std::string& process_folder, const std::string& fd) {
+    std::ifstream info(join_path(join_path(process_folder, "fdinfo"), fd));
+    std::string line;
+    while (std::getline(info, line)) {
+        constexpr std::string_view KEY = "tty-index:";
+        if (line.rfind(KEY, 0) != 0) continue;
+        unsigned index = 0;
+        std::size_t begin = KEY.size();
+        while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
+        if (parse_number(std::string_view(line).substr(begin), index, 10)) return index;
+    }
+    return std::nullopt;
+}
+
 // One pass over every process's open files serves all the devices asked about:
-// on a busy desktop that is thousands of files.
+// on a busy desktop that is thousands of files. The process at the other end of a
+// pseudo-terminal (it holds the master side) is the line itself, not a competitor
+// for the port, even when it also keeps the port's side open.
 void add_processes_with_them_open(std::vector<HolderList>& holders, const std::vector<struct stat>& devices,
                                   const SystemRoots& roots) {
     for (const std::string& name : directory_entries(roots.proc)) {
         pid_t pid = 0;
         if (!is_process_number(name) || !parse_number(name, pid, 10) || pid == getpid()) continue;
-        const std::string fd_folder = join_path(join_path(roots.proc, name), "fd");
+        const std::string process_folder = join_path(roots.proc, name);
+        const std::string fd_folder = join_path(process_folder, "fd");
+        std::vector<std::size_t> opened;
+        std::vector<unsigned> far_ends;
         for (const std::string& fd : directory_entries(fd_folder)) {
             struct stat open_file {};
             if (stat(join_path(fd_folder, fd).c_str(), &open_file) != 0 || !S_ISCHR(open_file.st_mode)) continue;
+            if (const std::optional<unsigned> far_end = far_end_of(process_folder, fd)) far_ends.push_back(*far_end);
             for (std::size_t i = 0; i < devices.size(); ++i) {
-                if (same_device(open_file, devices[i])) holders[i].add(pid);
+                if (same_device(open_file, devices[i])) opened.push_back(i);
             }
+        }
+        for (const std::size_t i : opened) {
+            const bool far_end = is_pseudo_terminal(devices[i]) &&
+                                 std::find(far_ends.begin(), far_ends.end(), pseudo_terminal_index(devices[i])) !=
+                                     far_ends.end();
+            if (!far_end) holders[i].add(pid);
         }
     }
 }

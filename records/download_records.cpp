@@ -11,10 +11,10 @@ namespace zizuvu {
 
 namespace {
 
-constexpr std::array<std::pair<DownloadProcedure, std::string_view>, 3> PROCEDURE_NAMES{{
-    {DownloadProcedure::older, "older"},
-    {DownloadProcedure::current, "current"},
-    {DownloadProcedure::retry, "retry"},
+constexpr std::array<std::pair<RecordedProcedure, std::string_view>, 3> PROCEDURE_NAMES{{
+    {RecordedProcedure::older, "older"},
+    {RecordedProcedure::current, "current"},
+    {RecordedProcedure::retry, "retry"},
 }};
 
 constexpr std::array<std::pair<DownloadOutcome, std::string_view>, 8> OUTCOME_NAMES{{
@@ -111,9 +111,9 @@ SqlFailure complete_download(sqlite3* db, std::int64_t id, const DownloadFinish&
 
 const RowWriter<DownloadStart, DownloadFinish> DOWNLOAD_ROWS{"download", insert_download, complete_download};
 
-std::string_view procedure_name(DownloadProcedure procedure) { return name_of(PROCEDURE_NAMES, procedure); }
+std::string_view procedure_name(RecordedProcedure procedure) { return name_of(PROCEDURE_NAMES, procedure); }
 
-std::optional<DownloadProcedure> procedure_from_name(std::string_view name) { return value_of(PROCEDURE_NAMES, name); }
+std::optional<RecordedProcedure> procedure_from_name(std::string_view name) { return value_of(PROCEDURE_NAMES, name); }
 
 std::string_view outcome_name(DownloadOutcome outcome) { return name_of(OUTCOME_NAMES, outcome); }
 

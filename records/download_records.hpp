@@ -2,7 +2,7 @@
 // One row per download attempt: written when the download starts, so that a crash
 // leaves an honest "interrupted" rather than nothing, and completed when it ends.
 //
-//   DownloadProcedure, procedure_name   "older" (X.71 and older), "current" (X.72 and newer), "retry"
+//   RecordedProcedure, procedure_name   "older" (X.71 and older), "current" (X.72 and newer), "retry"
 //   DownloadOutcome, outcome_name       "complete", "line failure", ... as stored and shown
 //   outcome_from_name                   back from the stored text
 //   FirmwareImageIdentity               which image went in: name, records, bytes, CRC-32
@@ -28,7 +28,7 @@ namespace zizuvu {
 
 struct RecordStore;
 
-enum class DownloadProcedure { older, current, retry };
+enum class RecordedProcedure { older, current, retry };
 
 enum class DownloadOutcome {
     in_progress,
@@ -41,8 +41,8 @@ enum class DownloadOutcome {
     interrupted,   // set by the store, never by a writer: the writer stopped before its finish
 };
 
-std::string_view procedure_name(DownloadProcedure procedure);
-std::optional<DownloadProcedure> procedure_from_name(std::string_view name);
+std::string_view procedure_name(RecordedProcedure procedure);
+std::optional<RecordedProcedure> procedure_from_name(std::string_view name);
 std::string_view outcome_name(DownloadOutcome outcome);
 std::optional<DownloadOutcome> outcome_from_name(std::string_view name);
 
@@ -62,7 +62,7 @@ struct DownloadStart {
     std::string device_path;      // "/dev/ttyUSB0"
     std::string device_by_id;     // "/dev/serial/by-id/usb-..."
     std::string adapter_serial;   // the USB adapter's serial number
-    DownloadProcedure procedure = DownloadProcedure::current;
+    RecordedProcedure procedure = RecordedProcedure::current;
     std::uint32_t baud_rate = 0;
     std::string operator_answers; // the answers to the opening questions, as shown
     std::string radio_serial;

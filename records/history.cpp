@@ -135,7 +135,7 @@ void download_from(Statement& row, DownloadRecord& record) {
     start.device_path = column_text(row, 8);
     start.device_by_id = column_text(row, 9);
     start.adapter_serial = column_text(row, 10);
-    start.procedure = procedure_from_name(column_text(row, 11)).value_or(DownloadProcedure::current);
+    start.procedure = procedure_from_name(column_text(row, 11)).value_or(RecordedProcedure::current);
     start.baud_rate = static_cast<std::uint32_t>(column_integer(row, 12));
     start.operator_answers = column_text(row, 13);
     start.radio_serial = column_text(row, 14);

@@ -11,6 +11,7 @@ void show_error_indicator(Session& session) {
     const int column = cursor_column(screen);
     locate(screen, STATUS_ROW, 65);
     ++session.error_count;
+    session.last_error_shown = session.errors.number;
     std::string text = format_number(session.error_count, "### ");
     text += format_number(session.errors.number, "### ");
     text += format_number(session.errors.detail, "### ");

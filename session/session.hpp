@@ -28,6 +28,7 @@ struct Session {
     ErrorState errors;
     PortSettings port_settings;
     std::int32_t error_count = 0;   // indicators shown since start-up
+    int last_error_shown = 0;       // the error number the indicator showed last
     ChannelTable channels{errors};  // the serial port; every procedure closes what it opened
 };
 

@@ -4,7 +4,7 @@
 //
 //   SettingSource            where a port's device came from
 //   PortSetting              ComN's device; an unset one is the platform's default for ComN
-//   CaptureSettings, HistoryFilter, FlashTarget, FlashSettings   each action's own
+//   CaptureSettings, HistoryOptions, FlashTarget, FlashSettings   each action's own
 //   RunSettings              everything a run needs
 //   SettingsResult           the settings, or the one-line reason they do not fit together
 //   configuration_to_load    the file --config names, else the default one (a missing
@@ -37,7 +37,7 @@ struct CaptureSettings {
     bool keys = false;
 };
 
-struct HistoryFilter {
+struct HistoryOptions {
     std::optional<std::uint32_t> serial;
     std::optional<CalendarDay> since;
     std::optional<int> port;
@@ -67,7 +67,7 @@ struct RunSettings {
     std::optional<std::string> image;    // unset: the built-in image
     std::optional<std::string> records;  // unset: the program's default database
     CaptureSettings capture;
-    HistoryFilter history;
+    HistoryOptions history;
     FlashSettings flash;
     std::string configuration_file;      // the file read; empty when none
 };

@@ -1,6 +1,6 @@
 #include "sim/radio_memory.hpp"
 
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu::sim {
 

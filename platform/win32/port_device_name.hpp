@@ -1,8 +1,9 @@
 #pragma once
 // Which Win32 device a port name stands for.
 //
-//   device_name_for_port   "Com1".."Com9" (any letter case) -> "\\.\COM1".."\\.\COM9";
-//                          any other name unchanged, as a path
+//   device_name_for_port   "Com1".."Com9" (any letter case) -> the device named for it in
+//                          this run, else "\\.\COM1".."\\.\COM9"; any other name
+//                          unchanged, as a path
 
 #include <string>
 #include <string_view>

@@ -17,7 +17,7 @@ std::string padded(std::string_view text) {
 
 TEST(MainMenu, DrawnExactly) {
     ProgramRig rig;
-    draw_main_menu(rig.session);
+    draw_main_menu(rig.program);
     EXPECT_EQ(rig.row(1), padded("            ZIzuvu Revision 5.80 for 900MHz"));
     EXPECT_EQ(rig.row(5), padded("0        Upload X.71 and older"));
     EXPECT_EQ(rig.row(7), padded("1        UpLoad X.72 and newer"));
@@ -39,11 +39,11 @@ TEST(MainMenu, DrawnExactly) {
 
 TEST(MainMenu, SettingsLineColumnsFollowTheBaudRate) {
     ProgramRig rig;
-    draw_main_menu(rig.session);
+    draw_main_menu(rig.program);
     EXPECT_EQ(rig.row(51).substr(14, 11), "Baudrate = ");
     EXPECT_EQ(rig.row(51).substr(25, 7), " 19200 ");
     rig.session.port_settings.baud_rate = 115200;
-    draw_main_menu(rig.session);
+    draw_main_menu(rig.program);
     EXPECT_EQ(rig.row(51).substr(25, 8), " 115200 ");
     EXPECT_EQ(rig.row(51).substr(33), std::string(47, ' '));
 }

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "download/firmware_image.hpp"
-#include "tools/firmware/image_table.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/image_table.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "download/table_walk.hpp"
-#include "tools/firmware/image_table.hpp"
+#include "download/image_table.hpp"
 
 namespace zizuvu {
 namespace {

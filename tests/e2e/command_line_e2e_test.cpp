@@ -44,23 +44,40 @@ TEST(CommandLine, WithoutArgumentsItRunsTheProgramNotTheUsage) {
     EXPECT_EQ(result.out, "");
 }
 
-class WrongArguments : public ::testing::TestWithParam<std::vector<std::string>> {};
+// Every refusal: one line that says what was wrong, the usage hint where it was the
+// command line, status 2, and nothing else done.
+struct Refusal {
+    std::vector<std::string> arguments;
+    std::string reason;  // a part of the first line
+};
 
-TEST_P(WrongArguments, PrintTheUsageToStandardErrorAndExit2) {
+class WrongArguments : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(WrongArguments, SayWhatWasWrongAndExit2) {
+    testing::TempDir dir;
+    testing::write_file(dir.file("bad.conf"), "com1 = \"/dev/ttyUSB0\"\nbaud = 1200\n");
+    testing::write_file(dir.file("bad.hex"), ":10100000FF\n");
     std::vector<std::string> command = {ZIZUVU_EXECUTABLE};
-    command.insert(command.end(), GetParam().begin(), GetParam().end());
+    for (const std::string& argument : GetParam().arguments) command.push_back(argument.rfind("DIR/", 0) == 0 ? dir.path() + argument.substr(3) : argument);
     const auto result = run_command(command);
     EXPECT_EQ(result.exit_code, 2);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err.rfind("usage: zizuvu", 0), 0u) << result.err;
+    const std::string first_line = result.err.substr(0, result.err.find('\n'));
+    EXPECT_EQ(first_line.rfind("zizuvu: ", 0), 0u) << result.err;
+    EXPECT_NE(first_line.find(GetParam().reason), std::string::npos) << result.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLine, WrongArguments,
-    ::testing::Values(std::vector<std::string>{"-x"}, std::vector<std::string>{"help"},
-                      std::vector<std::string>{"--versions"}, std::vector<std::string>{"-h"},
-                      std::vector<std::string>{""}, std::vector<std::string>{"--help", "--version"},
-                      std::vector<std::string>{"--version", "Com1"}));
+    ::testing::Values(Refusal{{"-x"}, "unknown option '-x'"}, Refusal{{"help"}, "did you mean --help?"},
+                      Refusal{{"--versions"}, "unknown option"}, Refusal{{""}, "PATH is empty"},
+                      Refusal{{"--help", "--version"}, "--help takes no other arguments"},
+                      Refusal{{"--com", "10=/dev/ttyUSB0"}, "not a port number"},
+                      Refusal{{"--com", "3="}, "--com"}, Refusal{{"--baud", "1200"}, "1200"},
+                      Refusal{{"--config", "DIR/bad.conf"}, "bad.conf:2:"},
+                      Refusal{{"--config", "DIR/missing.conf"}, "missing.conf"},
+                      Refusal{{"--image", "DIR/bad.hex", "--check"}, "bad.hex:1:"},
+                      Refusal{{"--image", "DIR/missing.hex"}, "missing.hex: cannot read the firmware image"}));
 
 }  // namespace
 }  // namespace zizuvu

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/run_command.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/run_command.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

@@ -1,7 +1,7 @@
 // Reading Intel HEX images: what is accepted, and each refusal with its line.
 #include <gtest/gtest.h>
 
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

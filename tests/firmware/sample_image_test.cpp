@@ -8,8 +8,8 @@
 #include "download/firmware_image.hpp"
 #include "download/table_walk.hpp"
 #include "tests/support/run_command.hpp"
-#include "tools/firmware/image_table.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/image_table.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

@@ -27,7 +27,9 @@ using testing::PtyPair;
 // program and most terminal programs do) and keeps it until the test lets go.
 class HoldingProcess {
 public:
-    HoldingProcess(const std::string& path, bool lock) {
+    // `inherited` is an open file of the test's the child lets go of first, as a
+    // process of its own would never have had it (the pseudo-terminal's master side).
+    HoldingProcess(const std::string& path, bool lock, int inherited = -1) {
         int ready[2];
         int release[2];
         if (pipe(ready) != 0 || pipe(release) != 0) return;
@@ -35,6 +37,7 @@ public:
         if (pid_ == 0) {
             close(ready[0]);
             close(release[1]);
+            if (inherited >= 0) close(inherited);
             prctl(PR_SET_NAME, "port_holder");
             const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
             const char held = fd >= 0 && (!lock || flock(fd, LOCK_EX | LOCK_NB) == 0) ? 'y' : 'n';
@@ -75,18 +78,20 @@ TEST(PortHolders, AnotherProcessHoldingThePortIsNamedThisOneNeverIs) {
         bool other_opens;
         bool other_locks;
         bool this_locks;
+        bool other_is_far_end = false;  // the other process holds the master side too
     };
     const Case cases[] = {
         {"another process locks it", true, true, false},
         {"another process has it open without a lock", true, false, false},
         {"this process locks it", false, false, true},
         {"nobody has it", false, false, false},
+        {"the far end of the pseudo-terminal keeps it open", true, false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::optional<HoldingProcess> other;
         if (c.other_opens) {
-            other.emplace(pty.port_path(), c.other_locks);
+            other.emplace(pty.port_path(), c.other_locks, c.other_is_far_end ? -1 : pty.master());
             ASSERT_TRUE(other->holding());
         }
         const int own = c.this_locks ? open(pty.port_path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
@@ -96,7 +101,7 @@ TEST(PortHolders, AnotherProcessHoldingThePortIsNamedThisOneNeverIs) {
 
         const PortState state = port_state(pty.port_path());
         if (own >= 0) close(own);
-        if (!other) {
+        if (!other || c.other_is_far_end) {
             EXPECT_EQ(state.condition, PortCondition::present);
             EXPECT_TRUE(state.holders.empty());
             continue;

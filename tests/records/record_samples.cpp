@@ -20,7 +20,7 @@ DownloadStart sample_start(const std::string& radio_serial, const std::string& p
     start.device_path = "/dev/ttyUSB0";
     start.device_by_id = "/dev/serial/by-id/usb-Bench_Adapter_A1B2C3-if00-port0";
     start.adapter_serial = "A1B2C3";
-    start.procedure = DownloadProcedure::current;
+    start.procedure = RecordedProcedure::current;
     start.baud_rate = 19200;
     start.operator_answers = "model: 900 MHz; erase first: yes";
     start.radio_serial = radio_serial;

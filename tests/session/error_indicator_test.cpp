@@ -12,7 +12,7 @@ using testing::ProgramRig;
 
 TEST(ErrorIndicator, ShowsCountNumberAndDetailThenClears) {
     ProgramRig rig;
-    draw_main_menu(rig.session);
+    draw_main_menu(rig.program);
     locate(rig.screen(), 10, 7);
     record_error(rig.session.errors, 53);
     show_pending_error(rig.session);
@@ -35,11 +35,11 @@ TEST(ErrorIndicator, ShowsCountNumberAndDetailThenClears) {
 TEST(ErrorIndicator, CountsAcrossScreensAndShowsTheLaterOfTwoErrors) {
     ProgramRig rig;
     for (int i = 0; i < 4; ++i) {
-        draw_main_menu(rig.session);
+        draw_main_menu(rig.program);
         record_error(rig.session.errors, 70);
         show_error_indicator(rig.session);
     }
-    draw_main_menu(rig.session);
+    draw_main_menu(rig.program);
     record_error(rig.session.errors, 53);
     record_error(rig.session.errors, 57);
     show_pending_error(rig.session);
@@ -49,7 +49,7 @@ TEST(ErrorIndicator, CountsAcrossScreensAndShowsTheLaterOfTwoErrors) {
 
 TEST(ErrorIndicator, WideCountRunsFurtherRight) {
     ProgramRig rig;
-    draw_main_menu(rig.session);
+    draw_main_menu(rig.program);
     rig.session.error_count = 999;
     record_error(rig.session.errors, 5);
     show_error_indicator(rig.session);

@@ -4,7 +4,7 @@
 #include "sim/faults.hpp"
 #include "sim/pacing.hpp"
 #include "sim/radio_memory.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

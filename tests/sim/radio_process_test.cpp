@@ -11,7 +11,7 @@
 #include "download/radio_protocol.hpp"
 #include "tests/support/radio_peer.hpp"
 #include "tests/support/run_command.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 namespace {

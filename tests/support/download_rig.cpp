@@ -7,7 +7,7 @@
 
 #include "download/table_walk.hpp"
 #include "serial/serial_channel.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu::testing {
 

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "tools/firmware/image_table.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/image_table.hpp"
+#include "download/intel_hex.hpp"
 
 namespace {
 

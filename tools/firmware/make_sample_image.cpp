@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/firmware/image_table.hpp"
-#include "tools/firmware/intel_hex.hpp"
+#include "download/image_table.hpp"
+#include "download/intel_hex.hpp"
 
 namespace {
 

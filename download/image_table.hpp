@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 namespace zizuvu {
 

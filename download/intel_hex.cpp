@@ -1,4 +1,4 @@
-#include "tools/firmware/intel_hex.hpp"
+#include "download/intel_hex.hpp"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "tools/firmware/image_table.hpp"
+#include "download/image_table.hpp"
 
 #include <cstdio>
 
@@ -47,6 +47,20 @@ std::optional<HexFault> check_table_walk(const std::vector<ImageRecord>& records
                     "the walk never ends: no record that is sent ends at 0xFFFF (the last record must)"};
 }
 
+namespace {
+
+// A file name as the body of a C++ string literal.
+std::string escaped_literal(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '"' || c == '\\') out.push_back('\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string table_source(const std::vector<ImageRecord>& records, std::string_view image_name) {
     const std::vector<std::uint8_t> table = stored_table(records);
     std::string out;
@@ -64,6 +78,7 @@ std::string table_source(const std::vector<ImageRecord>& records, std::string_vi
     }
     out += "};\n\n}  // namespace\n\n";
     out += "FirmwareTable firmware_image() { return {STORED_RECORDS, " + std::to_string(records.size()) + "}; }\n\n";
+    out += "std::string_view firmware_image_name() { return \"" + escaped_literal(image_name) + "\"; }\n\n";
     out += "}  // namespace zizuvu\n";
     return out;
 }

@@ -1,0 +1,66 @@
+#include <cstdio>
+#include <filesystem>
+
+#include "app/run_actions.hpp"
+#include "records/history.hpp"
+#include "records/history_format.hpp"
+#include "records/record_store.hpp"
+#include "settings/exit_status.hpp"
+
+namespace zizuvu {
+namespace {
+
+HistoryFilter records_filter(const HistoryOptions& options) {
+    HistoryFilter filter;
+    if (options.serial) filter.radio_serial = std::to_string(*options.serial);
+    if (options.since) {
+        char day[16];
+        std::snprintf(day, sizeof day, "%04d-%02d-%02d", options.since->year, options.since->month,
+                      options.since->day);
+        filter.since = day;
+    }
+    if (options.port) filter.port_name = "Com" + std::to_string(*options.port);
+    return filter;
+}
+
+std::string formatted(const std::vector<DownloadRecord>& rows, HistoryFormat format) {
+    switch (format) {
+        case HistoryFormat::csv: return downloads_csv(rows);
+        case HistoryFormat::json_lines: return downloads_json_lines(rows);
+        case HistoryFormat::table: break;
+    }
+    return download_table(rows);
+}
+
+}  // namespace
+
+int print_history(const RunSettings& settings) {
+    const std::filesystem::path path = settings.records ? std::filesystem::path(*settings.records)
+                                                         : default_records_path();
+    std::error_code missing;
+    if (path.empty() || !std::filesystem::exists(path, missing)) {
+        // Nothing recorded yet is no error; an empty CSV still has its header.
+        if (settings.history.format == HistoryFormat::table) {
+            std::printf("No service records yet (%s).\n", path.empty() ? "no folder for them" : path.c_str());
+        } else {
+            std::fputs(formatted({}, settings.history.format).c_str(), stdout);
+        }
+        return std::fflush(stdout) == 0 ? EXIT_DONE : 1;
+    }
+    RecordsOpening opening = open_records(path);
+    if (!opening.notice.empty()) std::fprintf(stderr, "zizuvu: %s\n", opening.notice.c_str());
+    if (!opening.result.ok) {
+        std::fprintf(stderr, "zizuvu: %s: %s\n", path.c_str(), opening.result.reason.c_str());
+        return 1;
+    }
+    const DownloadHistory history = query_downloads(opening.store, records_filter(settings.history));
+    if (!history.result.ok) {
+        std::fprintf(stderr, "zizuvu: %s: %s\n", path.c_str(), history.result.reason.c_str());
+        return 1;
+    }
+    std::fputs(formatted(history.rows, settings.history.format).c_str(), stdout);
+    [[maybe_unused]] const RecordsResult closed = close_records(opening.store);
+    return std::fflush(stdout) == 0 ? EXIT_DONE : 1;
+}
+
+}  // namespace zizuvu
