@@ -64,6 +64,9 @@ void draw_bench_panel(Program& program) {
     std::string advice = port.advice;
     if (session.last_error_shown != 0) advice = std::to_string(session.last_error_shown) + ": " + advice;
     panel_line(screen, PANEL_TOP_ROW + 2, COLOR_BRIGHT_RED, advice);
+    const RecordsStatus records = program.records.status();
+    panel_line(screen, PANEL_TOP_ROW + 3, records.fault ? COLOR_BRIGHT_RED : COLOR_WHITE, "Records " + records.text);
+    panel_line(screen, PANEL_TOP_ROW + 4, COLOR_BRIGHT_RED, program.terminal.notice);
 }
 
 void draw_port_list(Session& session) {

@@ -1,7 +1,8 @@
 #pragma once
 // The bench panel below the main menu, rows 45 to 49 on black: the image the
-// downloads send, the port with its device and the state it is in, and the last error
-// the status row showed, in words with its fix. Grey for information, bright green
+// downloads send, the port with its device and the state it is in, the last error
+// the status row showed, in words with its fix, where the service records are kept
+// (or why they cannot be), and what the last terminal session could not write. Grey for information, bright green
 // for a good state, bright red for a fault. Nothing else on the menu moves.
 //
 // The port question (menu choice "3") lists Com1..Com9 in the same colours, rows 40

@@ -59,6 +59,14 @@ int print_history(const RunSettings& settings) {
         return 1;
     }
     std::fputs(formatted(history.rows, settings.history.format).c_str(), stdout);
+    // The table shows the setup-terminal sessions too; CSV and JSON Lines keep to the
+    // downloads, one kind of row per output.
+    if (settings.history.format == HistoryFormat::table && !settings.history.serial) {
+        const SessionHistory sessions = query_sessions(opening.store, records_filter(settings.history));
+        if (sessions.result.ok && !sessions.rows.empty()) {
+            std::printf("\nSetup-terminal sessions\n%s", session_table(sessions.rows).c_str());
+        }
+    }
     [[maybe_unused]] const RecordsResult closed = close_records(opening.store);
     return std::fflush(stdout) == 0 ? EXIT_DONE : 1;
 }

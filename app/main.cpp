@@ -35,6 +35,9 @@ int run_menu(const RunSettings& settings, DownloadImage image) {
     {
         Console console(*device);
         Program program(console, std::move(image));
+        keep_records(program, settings.records);
+        program.terminal.capture =
+            CaptureOptions{settings.capture.folder.value_or(""), settings.capture.timestamps, settings.capture.keys};
         start_up(program, starting_port_settings(settings));
         run_main_menu(program);
     }

@@ -16,7 +16,7 @@ struct MenuChoice {
 constexpr MenuChoice menu_choices[] = {
     {'0', [](Program& p) { download_older_radio(p.session, p.downloads); }},
     {'1', [](Program& p) { download_current_radio(p.session, p.downloads); }},
-    {'2', [](Program& p) { run_setup_terminal(p.session, p.transmit_storage); }},
+    {'2', [](Program& p) { run_setup_terminal(p.session, p.terminal); }},
     {'3', [](Program& p) { select_port_and_baud(p.session); }},
     {'4', [](Program& p) { program_retry(p.session, p.downloads); }},
 };
@@ -31,6 +31,12 @@ constexpr std::string_view menu_lines[] = {
 };
 
 }  // namespace
+
+void keep_records(Program& program, const std::optional<std::string>& path) {
+    program.records.open(path);
+    program.downloads.log = &program.records;
+    program.terminal.log = &program.records;
+}
 
 void start_up(Program& program, const PortSettings& starting) {
     Session& session = program.session;

@@ -3,6 +3,7 @@
 #include "session/error_indicator.hpp"
 #include "download/download_procedures.hpp"
 #include "download/download_link.hpp"
+#include "download/download_log.hpp"
 #include "download/download_screen.hpp"
 #include "download/older_radio_download.hpp"
 #include "download/programming_phase.hpp"
@@ -97,6 +98,7 @@ int wait_for_erase_reply(Session& session, DownloadReport& report) {
 void download_current_radio(Session& session, Downloads& downloads) {
     DownloadReport& report = downloads.report;
     report = start_report(DownloadProcedure::current, downloads.image.bytes_to_send);
+    const LoggedDownload logged(session, downloads);
     start_download_screen(session);
     print_text(session.console.screen, "Radio in setup? (Y,N, or Return to Quit) ");
     if (!is_yes(read_line(session.console))) return;
@@ -108,6 +110,7 @@ void download_current_radio(Session& session, Downloads& downloads) {
     if (operator_left(session)) return;
     report.phase = DownloadPhase::linking;
     if (!open_download_link(session, link)) return;
+    log_download_start(downloads);
 
     const std::uint16_t challenge = enter_download_mode(session, downloads, link);
     switch_to_download_speed(session, link, link.speed_code);

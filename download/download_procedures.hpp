@@ -10,6 +10,7 @@
 //   program_retry           "4": the X.72-and-newer programming phase again, without the handshake
 
 #include <cstdint>
+#include <string>
 
 #include "download/download_image.hpp"
 #include "download/download_report.hpp"
@@ -19,12 +20,17 @@
 
 namespace zizuvu {
 
+class DownloadLog;
+
 struct Downloads {
     std::int32_t progress_counter = 0;  // shared by every download of the run, never reset by one
     RandomState random;                 // the X.72 challenge's generator
     RecordBuffer record_buffer;         // the image record being sent, refilled by every fetch
     DownloadImage image = built_in_image();
     DownloadReport report;
+    DownloadLog* log = nullptr;  // told of every download's start and end; none keeps no record
+    bool logging = false;        // the download under way was told to the log
+    std::string log_problem;     // why its start could not be recorded
 };
 
 void download_older_radio(Session& session, Downloads& downloads);

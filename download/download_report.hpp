@@ -44,7 +44,7 @@ struct QuestionCounts {
     std::array<int, QUESTION_ANSWERS> answered{};  // by QuestionAnswer
 };
 
-enum class DownloadEnd { in_progress, complete, ended_by_operator, line_failure, ended_by_signal };
+enum class DownloadEnd { in_progress, complete, ended_by_operator, line_failure, ended_by_signal, no_radio_answered };
 
 struct DownloadReport {
     DownloadProcedure procedure = DownloadProcedure::current;
@@ -55,6 +55,7 @@ struct DownloadReport {
     long bytes_to_send = 0;                // by a whole walk of the image
     long bytes_acknowledged = 0;           // sent and answered as they should be
     std::uint16_t address = 0;             // of the byte in hand, or the next one
+    std::optional<std::uint16_t> last_address;  // of the last byte that went through
     bool walk_complete = false;            // the record ending at 0xFFFF went out
     std::vector<std::uint16_t> passed_over;  // bytes the operator went on past after a mismatch
     std::array<QuestionCounts, QUESTION_KINDS> questions{};

@@ -1,7 +1,9 @@
 #include "download/download_screen.hpp"
 
+#include <algorithm>
 #include <string>
 
+#include "download/download_log.hpp"
 #include "platform/clock.hpp"
 #include "platform/port_io.hpp"
 #include "serial/serial_channel.hpp"
@@ -24,8 +26,9 @@ DownloadEnd how_it_ended(Session& session, DownloadReport& report) {
     return DownloadEnd::ended_by_operator;
 }
 
-// A verdict longer than a row goes on in the next one, broken between words.
-void show_verdict(Session& session, const Verdict& verdict) {
+// A verdict longer than a row goes on in the next one, broken between words; a
+// record that could not be kept is said after it, in red.
+void show_verdict(Session& session, const Verdict& verdict, const std::string& not_recorded) {
     Screen& screen = session.console.screen;
     const auto columns = static_cast<std::size_t>(screen.width);
     std::string first = verdict.text;
@@ -37,12 +40,15 @@ void show_verdict(Session& session, const Verdict& verdict) {
         first.resize(cut);
     }
     first.resize(columns, ' ');
-    second.resize(columns, ' ');
     set_colors(screen, verdict.good ? COLOR_BRIGHT_GREEN : COLOR_BRIGHT_RED, COLOR_BLACK, 0);
     locate(screen, VERDICT_ROW, 1);
     print_text(screen, first);
     locate(screen, VERDICT_ROW + 1, 1);
     print_text(screen, second);
+    std::string rest = not_recorded.empty() ? std::string() : (second.empty() ? "" : "  ") + ("not recorded: " + not_recorded);
+    rest.resize(columns - std::min(columns, second.size()), ' ');
+    set_colors(screen, COLOR_BRIGHT_RED, COLOR_BLACK, 0);
+    print_text(screen, rest);
     set_colors(screen, COLOR_BRIGHT_WHITE, COLOR_BLACK, 0);
 }
 
@@ -85,7 +91,8 @@ void finish_download(Session& session, Downloads& downloads, float start_time) {
     const double elapsed = elapsed_seconds(static_cast<double>(start_time), seconds_since_midnight());
     DownloadReport& report = downloads.report;
     report.end = how_it_ended(session, report);
-    show_verdict(session, verdict_of(report, downloads.image.crc32));
+    const Verdict verdict = verdict_of(report, downloads.image.crc32);
+    show_verdict(session, verdict, log_download_end(downloads, verdict));
     locate(screen, 29, 1);
     print_text(screen, format_number(elapsed, "Program Time is ##.## S"));
     print_newline(screen);

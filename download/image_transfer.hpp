@@ -49,6 +49,7 @@ void transfer_image(Session& session, Downloads& downloads, ShowProgressLine&& s
             } else {
                 report.passed_over.push_back(walk.address_counter);
             }
+            report.last_address = walk.address_counter;
             advance(walk);
         }
         restore_priority();

@@ -6,6 +6,7 @@
 #include "session/error_indicator.hpp"
 #include "download/download_procedures.hpp"
 #include "download/download_link.hpp"
+#include "download/download_log.hpp"
 #include "download/download_screen.hpp"
 #include "download/older_radio_questions.hpp"
 #include "download/radio_codes.hpp"
@@ -156,6 +157,7 @@ void download_older_radio(Session& session, Downloads& downloads) {
     Screen& screen = session.console.screen;
     DownloadReport& report = downloads.report;
     report = start_report(DownloadProcedure::older, downloads.image.bytes_to_send);
+    const LoggedDownload logged(session, downloads);
     start_download_screen(session);
     print_text(screen, "Current firmware version on modem 5.45 or greater? (Y,N, or Return to Quit) ");
     const std::string version = read_line(session.console);
@@ -169,6 +171,7 @@ void download_older_radio(Session& session, Downloads& downloads) {
     if (operator_left(session)) return;
     report.phase = DownloadPhase::linking;
     if (!open_download_port(session)) return;
+    log_download_start(downloads);
 
     send_entry_sequence(session, newer_firmware, speed_digit);
     const OsHandle port_handle = channel_handle(session.channels, PORT_CHANNEL);

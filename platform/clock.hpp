@@ -4,8 +4,13 @@
 //   seconds_since_midnight   local time of day, millisecond resolution
 //   elapsed_seconds          difference of two such readings, across midnight too
 //   pause_ms                 suspend the calling thread
+//   local_time_now           the local date and time, to the second, as strftime takes it
+
+#include <ctime>
 
 namespace zizuvu {
+
+std::tm local_time_now();
 
 double seconds_since_midnight();
 

@@ -23,6 +23,7 @@
 #include "terminal/received_text.hpp"
 #include "terminal/receiving.hpp"
 #include "terminal/status_bar.hpp"
+#include "terminal/terminal_capture.hpp"
 #include "terminal/terminal_link.hpp"
 
 namespace zizuvu {
@@ -58,13 +59,22 @@ KeyText key_for_radio(KeyText key) {
     return key;
 }
 
+// One terminal session: its link, its capture and what went each way.
+struct TerminalRun {
+    TerminalLink link;
+    TerminalCapture capture;
+    std::uint64_t bytes_received = 0;
+};
+
 // One received byte handled; false when there was none.
-bool show_one_received(Session& session, const TerminalLink& link, ReceivedBytes& received) {
-    if (received.empty()) fetch_received(session, link.port_handle, received);
+bool show_one_received(Session& session, TerminalRun& run, ReceivedBytes& received) {
+    if (received.empty()) fetch_received(session, run.link.port_handle, received);
     if (received.empty()) return false;
     const std::uint8_t byte = take_received(received);
+    ++run.bytes_received;
     show_pending_error(session);
     show_received_byte(session.console.screen, byte);
+    run.capture.radio_byte(byte);
     return true;
 }
 
@@ -92,7 +102,8 @@ enum class KeyOutcome { none, handled, waits_for_room, leave };
 // The next key typed, taken only when it fits the queue. "Q" or "q", or a
 // termination request (every poll then answers Escape, which must not reach the
 // radio), ends the terminal.
-KeyOutcome take_key(Session& session, TerminalLink& link, LineDrain& drain) {
+KeyOutcome take_key(Session& session, TerminalRun& run, LineDrain& drain) {
+    TerminalLink& link = run.link;
     Console& console = session.console;
     if (!key_waiting(console)) return KeyOutcome::none;
     if (termination_requested(console)) return KeyOutcome::leave;
@@ -104,6 +115,7 @@ KeyOutcome take_key(Session& session, TerminalLink& link, LineDrain& drain) {
     if (queue_key(link.queue, key_for_radio(key))) {
         console.keys.pop();
         drain.keys_waiting = false;
+        run.capture.key(key_for_radio(key));
         return KeyOutcome::handled;
     }
     if (!line_held(link.queue, drain)) return KeyOutcome::waits_for_room;
@@ -133,7 +145,9 @@ void lose_port(Session& session, TerminalLink& link) {
 
 // Until the device is there (true) or the operator leaves (false). Only the
 // keyboard is watched in between, with a time-out for the next try: nothing spins.
-bool wait_for_port(Session& session, TerminalLink& link) {
+bool wait_for_port(Session& session, TerminalRun& run) {
+    TerminalLink& link = run.link;
+    run.capture.flush();
     show_port_missing_status(session);
     auto next_try = Clock::now() + REOPEN_INTERVAL;
     for (;;) {
@@ -157,17 +171,21 @@ bool wait_for_port(Session& session, TerminalLink& link) {
 
 enum class TerminalEnd { operator_left, port_lost };
 
-TerminalEnd run_on_port(Session& session, TerminalLink& link) {
+TerminalEnd run_on_port(Session& session, TerminalRun& run) {
     ReceivedBytes received;
     LineDrain drain;
     for (;;) {
-        const bool byte_seen = show_one_received(session, link, received);
-        const KeyOutcome key = take_key(session, link, drain);
+        const bool byte_seen = show_one_received(session, run, received);
+        const KeyOutcome key = take_key(session, run, drain);
         if (key == KeyOutcome::leave) return TerminalEnd::operator_left;
-        if (byte_seen || key == KeyOutcome::handled) continue;
+        if (byte_seen || key == KeyOutcome::handled) {
+            run.capture.flush_if_due();
+            continue;
+        }
+        run.capture.flush();
         if (key == KeyOutcome::waits_for_room) {
-            if (port_gone(link.port_handle)) return TerminalEnd::port_lost;
-            wait_for_line(session, link, drain);
+            if (port_gone(run.link.port_handle)) return TerminalEnd::port_lost;
+            wait_for_line(session, run.link, drain);
             continue;
         }
         // Nothing from either side: sleep until the radio or the operator has something.
@@ -179,17 +197,31 @@ TerminalEnd run_on_port(Session& session, TerminalLink& link) {
 
 }  // namespace
 
-void run_setup_terminal(Session& session, TransmitStorage& transmit_storage) {
+void run_setup_terminal(Session& session, Terminal& terminal) {
     draw_terminal_screen(session);
-    TerminalLink link(transmit_storage);
-    bool on_port = open_terminal_link(session, link);
+    TerminalRun run{TerminalLink(terminal.transmit_storage), {}, 0};
+    terminal.notice.clear();
+    if (!terminal.capture.folder.empty()) {
+        run.capture.open(terminal.capture, session.port_settings.port_name, terminal.notice);
+    }
+    std::string not_recorded;
+    if (terminal.log != nullptr) {
+        not_recorded = terminal.log->session_started(session.port_settings.port_name, run.capture.path());
+    }
+    bool on_port = open_terminal_link(session, run.link);
     for (;;) {
-        if (!on_port && !wait_for_port(session, link)) break;
-        if (run_on_port(session, link) == TerminalEnd::operator_left) break;
-        lose_port(session, link);
+        if (!on_port && !wait_for_port(session, run)) break;
+        if (run_on_port(session, run) == TerminalEnd::operator_left) break;
+        lose_port(session, run.link);
         on_port = false;
     }
-    close_terminal_link(session, link);
+    close_terminal_link(session, run.link);
+    run.capture.flush();
+    if (terminal.log != nullptr) {
+        const std::string ended = terminal.log->session_ended(run.bytes_received, run.link.queue.bytes_sent);
+        if (not_recorded.empty()) not_recorded = ended;
+    }
+    if (!not_recorded.empty() && terminal.notice.empty()) terminal.notice = "not recorded: " + not_recorded;
 }
 
 }  // namespace zizuvu

@@ -38,6 +38,7 @@ PendingBytes next_to_send(TransmitQueue& queue) {
 
 void mark_sent(TransmitQueue& queue, std::uint32_t sent) {
     queue.read_index = (queue.read_index + sent) % TRANSMIT_QUEUE_SIZE;
+    queue.bytes_sent += sent;
     // Sequentially consistent with the flag: either the waiter sees the room made
     // here, or this sees the waiter and wakes it.
     queue.count.fetch_sub(static_cast<std::int32_t>(sent), std::memory_order_seq_cst);

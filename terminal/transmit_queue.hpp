@@ -9,7 +9,7 @@
 //   queue_key         main thread: a key's bytes, all of them or, when they do not fit, none
 //   stop_queue        main thread: the writer ends at its next look; unsent bytes are dropped
 //   next_to_send      writer: what to send next, never past the end of the storage
-//   mark_sent         writer: that many bytes went out
+//   mark_sent         writer: that many bytes went out (counted in bytes_sent)
 //   wait_for_queued   writer: sleep until a key is queued or the stop is given
 //   wait_for_room     main thread: sleep until `bytes` more fit, the stop, or the limit
 //
@@ -45,6 +45,7 @@ struct TransmitQueue {
     std::uint32_t write_index = 0;  // main thread only
     std::uint32_t read_index = 0;   // writer only
     std::atomic<std::int32_t> count{0};
+    std::uint64_t bytes_sent = 0;   // writer only, read once it has stopped
     // A main thread waiting for room is woken by the writer's next send.
     std::atomic<bool> room_wanted{false};
     std::mutex room_lock;

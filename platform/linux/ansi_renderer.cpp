@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "platform/linux/cp437.hpp"
+#include "platform/cp437.hpp"
 #include "platform/shown_cells.hpp"
 
 namespace zizuvu {

@@ -15,6 +15,13 @@ double seconds_since_midnight() {
     return static_cast<double>(total) / 1000.0;
 }
 
+std::tm local_time_now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
 void pause_ms(int milliseconds) {
     if (milliseconds <= 0) return;
     timespec left{milliseconds / 1000, (milliseconds % 1000) * 1000000L};

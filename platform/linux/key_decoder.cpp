@@ -1,6 +1,6 @@
 #include "platform/linux/key_decoder.hpp"
 
-#include "platform/linux/cp437.hpp"
+#include "platform/cp437.hpp"
 
 namespace zizuvu {
 namespace {

@@ -11,6 +11,13 @@ double seconds_since_midnight() {
     return static_cast<double>(total) / 1000.0;
 }
 
+std::tm local_time_now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_s(&local, &now);
+    return local;
+}
+
 void pause_ms(int milliseconds) {
     if (milliseconds <= 0) return;
     Sleep(static_cast<DWORD>(milliseconds));

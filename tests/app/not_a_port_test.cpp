@@ -71,7 +71,7 @@ TEST(NotAPort, TheTerminalAndBothDownloadsRefuseItWith75AndWriteNothing) {
         testing::ProgramRig rig;
 
         rig.keys.when_screen_shows("  1  75   0 ").type("abc").type("q");
-        run_setup_terminal(rig.session, rig.program.transmit_storage);
+        run_setup_terminal(rig.session, rig.program.terminal);
         EXPECT_TRUE(rig.keys.used_up());
         EXPECT_EQ(indicator_of(rig), "  1  75   0 ");
         EXPECT_EQ(rig.row(51).substr(0, 37), "  Com1 not available - waiting for it");

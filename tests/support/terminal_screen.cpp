@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/linux/cp437.hpp"
+#include "platform/cp437.hpp"
 
 namespace zizuvu::testing {
 namespace {

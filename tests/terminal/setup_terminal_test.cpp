@@ -65,7 +65,7 @@ TEST(SetupTerminal, APortThatCannotBeOpenedKeepsTheScreenRefusesKeysAndQStillLea
     rig.script.when_screen_shows("  1  53   0 ");  // no such port, right after the open
     for (int i = 0; i < 30; ++i) rig.script.type("a");
     rig.script.type("q");
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(rig.row(1), std::string(19, ' ') + "Varnello Radio Setup Screen" + std::string(34, ' '));
     // Tried again and again meanwhile, and never a second failure shown for it.
@@ -89,7 +89,7 @@ TEST(SetupTerminal, ARefusedSettingShowsWithTheNextReceivedByte) {
         beeps_before_any_byte = rig.device.beeps;
         line.send("echo");
     });
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     radio.join();
     // Nothing showed at the open, which worked; the setting's error waited for a received byte.
     EXPECT_EQ(beeps_before_any_byte, 0);
@@ -120,7 +120,7 @@ TEST(SetupTerminal, KeysTypedFasterThanTheLineTakesThemGoOutInOrderAndLeavingDro
         line.hold_port_output();
         line.send("AGAIN\r\n");
     });
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     radio.join();
     line.release_port_output();
     EXPECT_TRUE(rig.script.used_up());
@@ -148,7 +148,7 @@ TEST(SetupTerminal, KeysStillInTheDriverWhenQComesNeverReachTheRadio) {
         std::this_thread::sleep_for(200ms);  // the writer hands the last keys to the driver
         if (line_full) line.send("HELD\r\n");
     });
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
     const std::string received = line.receive(typed.size(), 1s);
@@ -204,7 +204,7 @@ TEST(SetupTerminal, ADeviceThatGoesAwayIsShownAtOnceAndUsedAgainWithItsSettingsW
         if (cfgetospeed(&mode) != B4800) return;
         port.second.send("welcome back\r\n");
     });
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(first_received, "a!");
@@ -243,7 +243,7 @@ TEST(SetupTerminal, APortPluggedInAfterTheTerminalOpenedIsTakenWithTheTerminalsS
         const termios mode = port.second.far_end_mode();
         if (cfgetospeed(&mode) == B4800) port.second.send("hello\r\n");
     });
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(received, "y");
@@ -262,7 +262,7 @@ TEST(SetupTerminal, QLeavesWhileTheDeviceIsAwayAndNothingStaysOpen) {
     std::thread radio([&] {
         if (port.first.receive(1, 20s) == "k") port.pull_out();
     });
-    run_setup_terminal(rig.session, rig.program.transmit_storage);
+    run_setup_terminal(rig.session, rig.program.terminal);
     radio.join();
     EXPECT_TRUE(rig.script.used_up());
     EXPECT_EQ(find_channel_handle(rig.session.channels, PORT_CHANNEL), NO_OS_HANDLE);

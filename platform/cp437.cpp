@@ -1,4 +1,4 @@
-#include "platform/linux/cp437.hpp"
+#include "platform/cp437.hpp"
 
 #include <array>
 
