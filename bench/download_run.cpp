@@ -72,7 +72,8 @@ RunFigures run_download(const Download& download, int baud) {
 
 RunFigures run_bare_exchange(const Download& download, int baud, bool raised, long data_bytes) {
     testing::TempDir dir;
-    const ExchangeRun exchange = run_lockstep_exchange({download.shape, data_bytes, baud, raised, dir.file("radio.log")});
+    const ExchangeRun exchange =
+        run_lockstep_exchange({download.shape, data_bytes, baud, raised, dir.file("radio.log")});
     if (!exchange.ok) return failed(exchange.why_not);
     RunFigures run;
     run.ok = true;

@@ -24,7 +24,7 @@ struct Download {
     const char* key;  // in case names
     char menu_key;
     ExchangeShape shape;
-    int wire_bytes;   // bytes on the line per data byte, both ways
+    int wire_bytes;  // bytes on the line per data byte, both ways
 };
 
 inline constexpr Download X72_DOWNLOAD{"X.72 and newer", "x72", '1', X72_EXCHANGE, 8};

@@ -35,8 +35,7 @@ void wait_until(std::int64_t due_ns) {
         const timespec time{static_cast<time_t>(asleep / 1'000'000'000LL), static_cast<long>(asleep % 1'000'000'000LL)};
         ppoll(nullptr, 0, &time, nullptr);
     }
-    while (monotonic_ns() < due_ns) {
-    }
+    while (monotonic_ns() < due_ns) {}
 }
 
 struct RadioSide {
@@ -88,8 +87,7 @@ bool answer(RadioSide& radio, const unsigned char* bytes, int count) {
     sim::close_wire_log(radio.log);
     // Its end of the line closing would hang up the port and throw away the last answer
     // unread: it stays until the program's side has closed the port.
-    while (ok && read(master, buffer, sizeof buffer) > 0) {
-    }
+    while (ok && read(master, buffer, sizeof buffer) > 0) {}
     _exit(ok ? 0 : 1);
 }
 
@@ -131,7 +129,8 @@ int open_port_side(int master) {
 }
 
 ExchangeRun result(bool through, int status, const ExchangeSetup& setup, double seconds) {
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) return {false, "the radio's side cannot write " + setup.wire_log, 0};
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
+        return {false, "the radio's side cannot write " + setup.wire_log, 0};
     if (!through) return {false, "the exchange stopped before its last data byte", 0};
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {false, "the radio's side failed", 0};
     return {true, "", seconds};

@@ -33,7 +33,7 @@ inline constexpr ExchangeShape X71_EXCHANGE{2, 2, 1, 1};
 struct ExchangeSetup {
     ExchangeShape shape;
     long data_bytes = 0;
-    int baud = 0;          // paced at this speed; 0: the radio answers at once
+    int baud = 0;  // paced at this speed; 0: the radio answers at once
     bool raised = false;
     std::string wire_log;  // the radio's side's log in zizuvu-radio's format; "" for none
 };
