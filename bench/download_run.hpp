@@ -3,7 +3,7 @@
 // against the simulated radio, or the bare lock-step exchange of the same bytes, each
 // with the radio's log of the line read back into its gaps.
 //
-//   Download            a download procedure: menu key, exchange shape, line bytes per data byte
+//   Download            a download procedure: menu key, exchange shape
 //   X72_DOWNLOAD, X71_DOWNLOAD
 //   RunFigures          time, the line's gaps, or why the run failed
 //   run_download        the program's own "Program Time", at 115200 or 38400 baud;
@@ -24,11 +24,10 @@ struct Download {
     const char* key;  // in case names
     char menu_key;
     ExchangeShape shape;
-    int wire_bytes;  // bytes on the line per data byte, both ways
 };
 
-inline constexpr Download X72_DOWNLOAD{"X.72 and newer", "x72", '1', X72_EXCHANGE, 8};
-inline constexpr Download X71_DOWNLOAD{"X.71 and older", "x71", '0', X71_EXCHANGE, 6};
+inline constexpr Download X72_DOWNLOAD{"X.72 and newer", "x72", '1', X72_EXCHANGE};
+inline constexpr Download X71_DOWNLOAD{"X.71 and older", "x71", '0', X71_EXCHANGE};
 
 struct RunFigures {
     bool ok = false;

@@ -260,7 +260,8 @@ void print_summary(const Case& c, const CaseFigures& f) {
 
 // False if a run failed.
 bool measure(const Case& c, int pairs, long data_bytes) {
-    const double wire = c.baud > 0 ? static_cast<double>(data_bytes) * c.download->wire_bytes * 10.0 / c.baud : 0;
+    const double wire =
+        c.baud > 0 ? static_cast<double>(data_bytes) * wire_byte_times(c.download->shape) * 10.0 / c.baud : 0;
     if (c.baud > 0) {
         std::printf("%s, paced at %d baud (wire time %.2f s):\n", c.download->name, c.baud, wire);
     } else {

@@ -69,6 +69,25 @@ bool answer(RadioSide& radio, const unsigned char* bytes, int count) {
     return true;
 }
 
+// The address echo of the older radios, as the simulated radio paces it: each echo
+// byte written once its address byte has arrived and the echo byte itself has crossed.
+bool echo_each_byte(RadioSide& radio, const unsigned char* bytes, int count, std::int64_t read_at,
+                    std::int64_t byte_ns) {
+    if (byte_ns == 0) return answer(radio, bytes, count);
+    for (int i = 0; i < count; ++i) {
+        wait_until(read_at + (i + 2) * byte_ns);
+        if (!answer(radio, bytes + i, 1)) return false;
+    }
+    return true;
+}
+
+bool answer_address(RadioSide& radio, const ExchangeShape& shape, const unsigned char* bytes, std::int64_t read_at,
+                    std::int64_t byte_ns) {
+    if (shape.echo_each_address_byte) return echo_each_byte(radio, bytes, shape.echo_in, read_at, byte_ns);
+    if (byte_ns > 0) wait_until(read_at + (shape.address_out + shape.echo_in) * byte_ns);
+    return answer(radio, bytes, shape.echo_in);
+}
+
 [[noreturn]] void radio_side(int master, const ExchangeSetup& setup) {
     RadioSide radio{master, setup.baud, {}};
     if (!setup.wire_log.empty() && !sim::open_wire_log(radio.log, setup.wire_log)) _exit(2);
@@ -78,9 +97,9 @@ bool answer(RadioSide& radio, const unsigned char* bytes, int count) {
     std::int64_t read_at = 0;
     bool ok = true;
     for (long i = 0; ok && i < setup.data_bytes; ++i) {
-        ok = read_frame(radio, buffer, shape.address_out, read_at);
-        if (ok && byte_ns > 0) wait_until(read_at + (shape.address_out + shape.echo_in) * byte_ns);
-        ok = ok && answer(radio, buffer, shape.echo_in) && read_frame(radio, buffer, shape.data_out, read_at);
+        ok = read_frame(radio, buffer, shape.address_out, read_at) &&
+             answer_address(radio, shape, buffer, read_at, byte_ns) &&
+             read_frame(radio, buffer, shape.data_out, read_at);
         if (ok && byte_ns > 0) wait_until(read_at + (shape.data_out + shape.answer_in) * byte_ns);
         ok = ok && answer(radio, buffer, shape.answer_in);
     }
@@ -137,6 +156,11 @@ ExchangeRun result(bool through, int status, const ExchangeSetup& setup, double 
 }
 
 }  // namespace
+
+int wire_byte_times(const ExchangeShape& shape) {
+    const int address = shape.echo_each_address_byte ? shape.address_out + 1 : shape.address_out + shape.echo_in;
+    return address + shape.data_out + shape.answer_in;
+}
 
 ExchangeRun run_lockstep_exchange(const ExchangeSetup& setup) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);

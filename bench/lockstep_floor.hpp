@@ -10,6 +10,7 @@
 //
 //   ExchangeShape          bytes each way per data byte, in order
 //   X72_EXCHANGE, X71_EXCHANGE
+//   wire_byte_times        the fewest byte times a data byte takes on a paced line
 //   ExchangeSetup          shape, data bytes, line speed (0: unpaced), priority, log
 //   ExchangeRun            the program's side's time, or why the exchange failed
 //   run_lockstep_exchange  one exchange, measured now; with `raised`, the program's side
@@ -25,10 +26,16 @@ struct ExchangeShape {
     int echo_in;      // radio to program
     int data_out;
     int answer_in;
+    // The older radios echo each address byte as it arrives, so on a full-duplex line
+    // the first echo byte crosses while the second address byte still arrives; the
+    // newer ones echo once the whole frame is in.
+    bool echo_each_address_byte;
 };
 
-inline constexpr ExchangeShape X72_EXCHANGE{3, 2, 2, 1};
-inline constexpr ExchangeShape X71_EXCHANGE{2, 2, 1, 1};
+inline constexpr ExchangeShape X72_EXCHANGE{3, 2, 2, 1, false};
+inline constexpr ExchangeShape X71_EXCHANGE{2, 2, 1, 1, true};
+
+int wire_byte_times(const ExchangeShape& shape);
 
 struct ExchangeSetup {
     ExchangeShape shape;

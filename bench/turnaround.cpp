@@ -20,15 +20,23 @@ std::size_t data_phase_start(const std::vector<testing::WireLogLine>& log) {
 LineGaps line_gaps(const std::vector<testing::WireLogLine>& log) {
     LineGaps gaps;
     const testing::WireLogLine* previous = nullptr;
+    const testing::WireLogLine* frame_end = nullptr;  // the frame the radio is answering
+    const auto end_hold = [&] {
+        if (frame_end != nullptr)
+            gaps.hold_us.push_back(static_cast<double>(previous->microseconds - frame_end->microseconds));
+        frame_end = nullptr;
+    };
     for (std::size_t i = data_phase_start(log); i < log.size(); ++i) {
         const testing::WireLogLine& line = log[i];
         if (line.note) continue;
-        if (previous != nullptr && previous->sent != line.sent) {
-            const auto gap = static_cast<double>(line.microseconds - previous->microseconds);
-            (line.sent ? gaps.hold_us : gaps.turnaround_us).push_back(gap);
+        if (previous != nullptr && line.sent && !previous->sent) frame_end = previous;
+        if (previous != nullptr && !line.sent && previous->sent) {
+            end_hold();
+            gaps.turnaround_us.push_back(static_cast<double>(line.microseconds - previous->microseconds));
         }
         previous = &line;
     }
+    if (previous != nullptr && previous->sent) end_hold();
     return gaps;
 }
 

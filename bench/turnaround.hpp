@@ -3,7 +3,7 @@
 // (zizuvu-radio --log, or the bare exchange's radio side, which writes the same log):
 // each round trip splits into the program's turnaround, from the radio writing its
 // answer to the radio reading the first byte of the next frame, and the radio's hold,
-// from the last byte of a frame read to the first byte of its answer written (with
+// from the last byte of a frame read to the last byte of its answer written (with
 // pacing, the wire time of both and the radio's own lateness).
 //
 //   LineGaps         every turnaround and hold of the data phase, in microseconds
