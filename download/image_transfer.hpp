@@ -13,6 +13,7 @@
 #include "download/download_procedures.hpp"
 #include "download/progress_bar.hpp"
 #include "download/table_walk.hpp"
+#include "platform/process_priority.hpp"
 
 namespace zizuvu {
 
@@ -26,9 +27,19 @@ enum class ByteStep {
 // show_progress_line(const TableWalk&); exchange_byte(std::uint16_t address,
 // std::uint8_t data) -> ByteStep. Both are the download's own; nothing here allocates
 // but a byte passed over, which only the operator can decide.
+// For the whole walk, priority drops between records included: a processor that
+// dozed off between two records would be slow to wake for the next one.
+struct ProcessorsAwake {
+    ProcessorsAwake() { keep_processors_awake(true); }
+    ~ProcessorsAwake() { keep_processors_awake(false); }
+    ProcessorsAwake(const ProcessorsAwake&) = delete;
+    ProcessorsAwake& operator=(const ProcessorsAwake&) = delete;
+};
+
 template <class ShowProgressLine, class ExchangeByte>
 void transfer_image(Session& session, Downloads& downloads, ShowProgressLine&& show_progress_line,
                     ExchangeByte&& exchange_byte) {
+    const ProcessorsAwake awake;
     DownloadReport& report = downloads.report;
     report.phase = DownloadPhase::programming;
     TableWalk walk;

@@ -5,11 +5,12 @@
 // error: the caller then tests the port and the keyboard in its own order.
 //
 //   PortLook             what a look found
-//   look_at_port         how the port stands (on Windows after a moment's looking,
-//                        since its waits wake late)
-//   wait_for_port_bytes  block until min_bytes may be waiting, or input on the console
-//                        device; it may return early. At most 255 bytes can be waited
-//                        for at once (a terminal counts its input minimum in one byte)
+//   look_at_port         how the port stands, and how many bytes are waiting (on Windows
+//                        after a moment's looking, since its waits wake late)
+//   wait_for_port_bytes  block until min_bytes may be waiting (`waiting` are there as
+//                        the look found), or input on the console device; it may
+//                        return early. At most 255 bytes can be waited for at once (a
+//                        terminal counts its input minimum in one byte)
 //
 // Nothing here spins: a port that reads as ready for ever without a byte to count (a
 // file, a pipe) is not watched, and where the platform cannot be told to wake for
@@ -26,7 +27,7 @@ enum class PortLook {
     gone,            // the device went away: nothing will ever arrive
 };
 
-PortLook look_at_port(OsHandle port, int min_bytes);
-void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int min_bytes);
+PortLook look_at_port(OsHandle port, int min_bytes, int& waiting);
+void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int min_bytes, int waiting);
 
 }  // namespace zizuvu

@@ -14,7 +14,8 @@ OsHandle port_to_watch(Console& console, ChannelTable& channels, int number) {
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes) {
     const OsHandle port = port_to_watch(console, channels, number);
     if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
-    switch (look_at_port(port, min_bytes)) {
+    int waiting = 0;
+    switch (look_at_port(port, min_bytes, waiting)) {
     case PortLook::gone:
         return PortWaitEnd::port_gone;
     case PortLook::enough:
@@ -23,7 +24,7 @@ PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int n
         break;
     }
     present_now(console);
-    wait_for_port_bytes(console.io, port, min_bytes);
+    wait_for_port_bytes(console.io, port, min_bytes, waiting);
     console.waited = true;
     return PortWaitEnd::waited;
 }

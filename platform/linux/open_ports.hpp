@@ -1,6 +1,7 @@
 #pragma once
 // What this process keeps about each port it has open, by descriptor: whether it is
-// a terminal at all, the input minimum the terminal now wakes readers at, the error
+// a terminal at all, the settings it last made, the input minimum the terminal now
+// wakes readers at, the error
 // counters seen last, and what was changed on the driver that must be put back at
 // close. Shared by the threads that use the port.
 //
@@ -21,6 +22,8 @@ namespace zizuvu {
 
 struct OpenPort {
     bool is_terminal = false;
+    termios mode{};          // the terminal settings this process last made
+    bool mode_known = false;
     cc_t input_minimum = 1;  // VMIN on the device now
     bool has_counters = false;
     LineCounters counters;

@@ -110,6 +110,8 @@ bool take_port(int fd) {
             ioctl(fd, TIOCNXCL);
             return fail_with(error);
         }
+        record.mode = raw_port_mode(mode);
+        record.mode_known = true;
         if (const std::optional<LineCounters> counters = read_counters(fd)) {
             record.has_counters = true;
             record.counters = *counters;
@@ -168,7 +170,13 @@ bool set_line_settings(OsHandle port, const LineSettings& settings) {
     // tcsetattr succeeds when any part was taken: read back what the driver made of it.
     termios now{};
     if (tcgetattr(fd, &now) != 0) return false;
-    if (same_line_settings(now, wanted)) return true;
+    if (same_line_settings(now, wanted)) {
+        update_port(fd, [&now](OpenPort& record) {
+            record.mode = now;
+            record.mode_known = true;
+        });
+        return true;
+    }
     tcsetattr(fd, TCSANOW, &before);
     return fail_with(EINVAL);
 }
@@ -182,7 +190,7 @@ bool set_dtr(OsHandle port, bool raised) {
 bool read_port_status(OsHandle port, PortStatus& status) {
     if (!terminal_port(port)) return false;
     const int fd = fd_of(port);
-    if (port_hung_up(fd)) return fail_with(EIO);
+    // A terminal that has been hung up (the device gone) fails this, every time.
     const std::optional<int> waiting = input_waiting(fd);
     if (!waiting) return false;
     status = PortStatus{};

@@ -10,25 +10,25 @@
 
 namespace zizuvu {
 
+int input_minimum(int fd) { return open_port_record(fd).input_minimum; }
+
 bool set_input_minimum(int fd, int minimum) {
     const auto wanted = static_cast<cc_t>(std::clamp(minimum, 1, MAX_INPUT_MINIMUM));
-    const OpenPort state = open_port_record(fd);
-    if (!state.is_terminal) return true;
-    if (state.input_minimum == wanted) return true;
-    termios mode{};
-    if (tcgetattr(fd, &mode) != 0) return false;
+    const OpenPort record = open_port_record(fd);
+    if (!record.is_terminal) return true;
+    if (record.input_minimum == wanted) return true;
+    // The settings this process last made stand for the device's own: one call, not two.
+    termios mode = record.mode;
+    if (!record.mode_known && tcgetattr(fd, &mode) != 0) return false;
     mode.c_cc[VMIN] = wanted;
     mode.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &mode) != 0) return false;
-    update_port(fd, [wanted](OpenPort& record) { record.input_minimum = wanted; });
+    update_port(fd, [&mode, wanted](OpenPort& kept) {
+        kept.input_minimum = wanted;
+        kept.mode = mode;
+        kept.mode_known = true;
+    });
     return true;
-}
-
-RaisedInputMinimum::RaisedInputMinimum(int fd, int minimum)
-    : fd_(fd), raised_(minimum > 1), ok_(!raised_ || set_input_minimum(fd, minimum)) {}
-
-RaisedInputMinimum::~RaisedInputMinimum() {
-    if (raised_ && ok_) set_input_minimum(fd_, 1);
 }
 
 std::optional<int> input_waiting(int fd) {

@@ -3,13 +3,15 @@
 // in raw mode with VTIME 0 reports itself readable only once VMIN bytes are
 // waiting, so a reader that needs N bytes can sleep until all N are there instead
 // of waking for each one. Reads are non-blocking, so VMIN changes nothing else.
-// Outside such a wait the minimum is back at one byte, so that anyone polling the
-// port's handle directly wakes for every byte, as they expect.
+// The minimum is changed only when a wait needs another one, and put back to one
+// byte when the port is closed.
 //
 //   MAX_INPUT_MINIMUM     the most bytes VMIN can ask for
-//   set_input_minimum     make poll() wait for that many bytes (kept per handle)
-//   RaisedInputMinimum    set_input_minimum for the span of one wait, then one byte again
-//   input_waiting         received bytes not yet read (FIONREAD)
+//   input_minimum         VMIN on the device now
+//   set_input_minimum     make poll() wait for that many bytes (kept per port; a system
+//                         call only when it changes)
+//   input_waiting         received bytes not yet read (FIONREAD); nothing once the
+//                         device has gone away (a hung-up terminal fails every call)
 //   port_hung_up          the device went away (hang-up, error) - answered at once
 
 #include <optional>
@@ -18,22 +20,8 @@ namespace zizuvu {
 
 inline constexpr int MAX_INPUT_MINIMUM = 255;
 
+int input_minimum(int fd);
 bool set_input_minimum(int fd, int minimum);
-
-class RaisedInputMinimum {
-public:
-    RaisedInputMinimum(int fd, int minimum);
-    ~RaisedInputMinimum();
-    RaisedInputMinimum(const RaisedInputMinimum&) = delete;
-    RaisedInputMinimum& operator=(const RaisedInputMinimum&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    int fd_;
-    bool raised_;
-    bool ok_;
-};
-
 std::optional<int> input_waiting(int fd);
 bool port_hung_up(int fd);
 

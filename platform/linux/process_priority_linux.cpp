@@ -52,9 +52,10 @@ void raise_niceness(int current) {
 }
 
 // A lock-step exchange sleeps twice per data byte, so every wake-up of a processor
-// from idle is paid twice per byte, as a USB adapter's latency is. While raised, ask
-// the kernel to keep processors out of idle states that are slow to leave. Only root
-// may; the request lasts while the file is open, so it also ends with the process.
+// from idle is paid twice per byte, as a USB adapter's latency is. While an image is
+// sent, ask the kernel to keep processors out of idle states that are slow to leave.
+// Only root may; the request lasts while the file is open, so it also ends with the
+// process.
 int request_fast_wake_ups() {
     const int request = open("/dev/cpu_dma_latency", O_WRONLY | O_CLOEXEC);
     if (request < 0) return -1;
@@ -87,13 +88,23 @@ void set_process_priority(PriorityClass priority) {
         const int nice = getpriority(PRIO_PROCESS, 0);
         saved.nice = errno == 0 ? nice : 0;
         if (!raise_to_real_time()) raise_niceness(saved.nice);
-        saved.wake_latency_request = request_fast_wake_ups();
         saved.raised = true;
     } else if (priority == PriorityClass::normal && saved.raised) {
         back_to_normal(saved.nice);
-        if (saved.wake_latency_request >= 0) close(saved.wake_latency_request);
-        saved.wake_latency_request = -1;
         saved.raised = false;
+    }
+    errno = saved_errno;
+}
+
+void keep_processors_awake(bool keep) {
+    SavedPriority& saved = saved_priority();
+    const std::lock_guard lock(saved.lock);
+    const int saved_errno = errno;
+    if (keep && saved.wake_latency_request < 0) {
+        saved.wake_latency_request = request_fast_wake_ups();
+    } else if (!keep && saved.wake_latency_request >= 0) {
+        close(saved.wake_latency_request);
+        saved.wake_latency_request = -1;
     }
     errno = saved_errno;
 }

@@ -18,6 +18,9 @@ int pipe_fds[2] = {-1, -1};
 std::atomic<int> first_termination{0};
 std::atomic<bool> resize_seen{false};
 std::atomic<bool> suspend_seen{false};
+// Set with every byte put on the pipe: the pipe is read only when there is something
+// on it, and a look for signals costs no system call otherwise.
+std::atomic<bool> pipe_written{false};
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "signal handlers may only touch lock-free atomics");
 
@@ -34,6 +37,8 @@ void wake_waits() {
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = write(pipe_fds[1], &byte, 1);
+    // After the byte: a look that finds the flag always finds the byte to drain.
+    pipe_written.store(true);
     errno = saved;
 }
 
@@ -94,8 +99,10 @@ void remove_signal_handlers() {
 int signal_pipe_fd() { return pipe_fds[0]; }
 
 ArrivedSignals take_signals() {
-    char drain[64];
-    while (pipe_fds[0] >= 0 && read(pipe_fds[0], drain, sizeof drain) > 0) {
+    if (pipe_written.exchange(false)) {
+        char drain[64];
+        while (pipe_fds[0] >= 0 && read(pipe_fds[0], drain, sizeof drain) > 0) {
+        }
     }
     ArrivedSignals arrived;
     arrived.terminate = first_termination.load() != 0;

@@ -21,7 +21,8 @@ PortLook look_once(OsHandle port, std::uint32_t wanted) {
 
 }  // namespace
 
-PortLook look_at_port(OsHandle port, int min_bytes) {
+PortLook look_at_port(OsHandle port, int min_bytes, int& waiting) {
+    waiting = 0;
     const auto wanted = static_cast<std::uint32_t>(min_bytes);
     PortLook look = look_once(port, wanted);
     const auto end = std::chrono::steady_clock::now() + QUICK_LOOK_SPAN;
@@ -32,7 +33,7 @@ PortLook look_at_port(OsHandle port, int min_bytes) {
     return look;
 }
 
-void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int /*min_bytes*/) {
+void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int /*min_bytes*/, int /*waiting*/) {
     CommStatus status;
     if (!peek_port_status(port, status)) return;
     if (auto* console = dynamic_cast<Win32Console*>(&device)) {

@@ -38,4 +38,7 @@ void set_process_priority(PriorityClass priority) {
     SetLastError(saved_error);
 }
 
+// Windows keeps no such request for a program: its power plan decides.
+void keep_processors_awake(bool /*keep*/) {}
+
 }  // namespace zizuvu

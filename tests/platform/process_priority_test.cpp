@@ -56,13 +56,15 @@ std::int32_t wake_latency_limit() {
     return limit;
 }
 
-TEST(ProcessPriority, RaisedHoldsTheProcessorsAwakeUntilNormalAndOnlyOnce) {
+TEST(ProcessPriority, ProcessorsKeptAwakeAcrossPriorityChangesUntilLetGoAndOnlyOnce) {
     if (access("/dev/cpu_dma_latency", W_OK) != 0) GTEST_SKIP() << "only root may keep the processors awake";
+    keep_processors_awake(true);
+    keep_processors_awake(true);
     set_process_priority(PriorityClass::raised);
-    set_process_priority(PriorityClass::raised);
+    set_process_priority(PriorityClass::normal);
     EXPECT_EQ(open_wake_latency_requests(), 1);
     EXPECT_EQ(wake_latency_limit(), 0);
-    set_process_priority(PriorityClass::normal);
+    keep_processors_awake(false);
     // Other processes may hold their own request, so what shows that ours is gone is
     // that nothing here holds the file open any more.
     EXPECT_EQ(open_wake_latency_requests(), 0);
