@@ -133,7 +133,31 @@ TEST(BenchPanel, NamesThePortsStateAndTheLastErrorInWords) {
     EXPECT_TRUE(first->wait_exit().has_value());
 }
 
-struct VerdictCase {
+// The newest download record, as --history prints it in JSON Lines and in CSV, both
+// read back with Python's own json and csv: "outcome|verdict|serial|crc|acknowledged|
+// questions|passed over|rows".
+std::string newest_record(const TempDir& dir, const std::string& records) {
+    const CommandResult json = run_command({ZIZUVU_EXECUTABLE, "--history", "--json", "--records", records});
+    const CommandResult csv = run_command({ZIZUVU_EXECUTABLE, "--history", "--csv", "--records", records});
+    if (json.exit_code != 0 || csv.exit_code != 0) return "history failed: " + json.err + csv.err;
+    write_file(dir.file("history.json"), json.out);
+    write_file(dir.file("history.csv"), csv.out);
+    const char* script =
+        "import csv, json, sys\n"
+        "rows = [json.loads(line) for line in open(sys.argv[1]) if line.strip()]\n"
+        "table = list(csv.DictReader(open(sys.argv[2], newline='')))\n"
+        "assert len(rows) == len(table), (len(rows), len(table))\n"
+        "assert table[0]['outcome'] == rows[0]['outcome'] and table[0]['verdict'] == rows[0]['verdict']\n"
+        "r = rows[0]\n"
+        "print('|'.join(str(x) for x in [r['outcome'], r['verdict'], r['radio_serial'], r['image_crc32'],\n"
+        "    r['bytes_acknowledged'], json.dumps(r['questions'], sort_keys=True), len(r['passed_over_addresses']),\n"
+        "    len(rows)]))\n";
+    const CommandResult python =
+        run_command({"/usr/bin/python3", "-c", script, dir.file("history.json"), dir.file("history.csv")});
+    return python.exit_code == 0 ? python.out.substr(0, python.out.find('\n')) : "python: " + python.err;
+}
+
+struct VerdictCase {struct VerdictCase {
     const char* what;
     std::vector<std::string> radio_options;
     const char* menu_key;
@@ -142,15 +166,18 @@ struct VerdictCase {
     const char* keys;      // typed at it
     std::string verdict;   // how the verdict begins
     std::uint8_t attribute;
+    std::string record;    // the record's outcome, serial, CRC-32, bytes, questions, bytes passed over
 };
 
 class Verdict : public ::testing::TestWithParam<VerdictCase> {};
 
-TEST_P(Verdict, SaysWhatIsTrueInItsColour) {
+TEST_P(Verdict, SaysWhatIsTrueInItsColourAndIsRecorded) {
     const VerdictCase& c = GetParam();
     TempDir dir;
     auto radio = RadioProcess::start(dir.path(), c.radio_options);
-    auto program = PtyProcess::start({ZIZUVU_EXECUTABLE}, {"ZIZUVU_COM1=" + radio->path()});
+    const std::string records = dir.file("records.sqlite3");
+    auto program =
+        PtyProcess::start({ZIZUVU_EXECUTABLE, "--records", records}, {"ZIZUVU_COM1=" + radio->path()});
     ASSERT_TRUE(program->wait_for_text("End program"));
     program->send(c.menu_key);
     program->drain_for(150ms);
@@ -176,6 +203,11 @@ TEST_P(Verdict, SaysWhatIsTrueInItsColour) {
     EXPECT_EQ(program->screen().row_text(29).rfind("Program Time is ", 0), 0U);
     program->send("k\x1b");
     EXPECT_TRUE(program->wait_exit().has_value());
+    // One row, with the verdict shown.
+    const std::string record = newest_record(dir, records);
+    EXPECT_EQ(record.rfind(c.record + "|", 0), 0U) << record;
+    EXPECT_NE(record.find("|" + shown.substr(0, 30)), std::string::npos) << record;
+    EXPECT_EQ(record.substr(record.rfind('|')), "|1") << record;
 }
 
 // Byte `data_byte` was never acknowledged: the download ended at its address.
@@ -188,12 +220,18 @@ std::string incomplete_at(long data_byte) {
 INSTANTIATE_TEST_SUITE_P(
     Downloads, Verdict,
     ::testing::Values(
-        VerdictCase{"Clean", {"--erase-ms", "20"}, "1", "Y\r\r", "", "", "Complete: 47956 bytes sent and acknowledged", 0x0A},
+        VerdictCase{"Clean", {"--erase-ms", "20", "--serial-number", "654321"}, "1", "Y\r\r", "", "",
+                    "Complete: 47956 bytes sent and acknowledged", 0x0A, "complete"},
         VerdictCase{"EscapeAtAStall", radio_with({fault("no-acknowledgement", 300)}), "1", "Y\r\r",
-                    "Waiting for Data  Response", "\x1b", incomplete_at(300) + "47956 bytes sent", 0x0C},
+                    "Waiting for Data  Response", "\x1b", incomplete_at(300) + "47956 bytes sent", 0x0C,
+                    "ended by the operator"},
         VerdictCase{"WrongDataPassedOver", radio_with({fault("wrong-data-echo", 200)}), "0", "Y\r\r", "Bad Data!",
                     "c", "Complete, but 1 bytes were passed over by the operator after a mismatch - program again",
-                    0x0C}),
+                    0x0C, "complete with bytes passed over"},
+        VerdictCase{"OlderRadio", {"--erase-ms", "20"}, "0", "N\r\r", "", "",
+                    "Complete: 47956 bytes sent and acknowledged", 0x0A, "complete"},
+        VerdictCase{"ProgramRetry", {"--erase-ms", "20"}, "4", "\r", "", "",
+                    "Complete: 47956 bytes sent and acknowledged", 0x0A, "complete"}),
     [](const auto& test) { return std::string(test.param.what); });
 
 }  // namespace
