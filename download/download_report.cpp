@@ -34,8 +34,9 @@ Verdict verdict_of(const DownloadReport& report, std::uint32_t image_crc32) {
                 false};
     }
     if (!report.passed_over.empty()) {
-        return {"Complete, but " + std::to_string(report.passed_over.size()) +
-                    " bytes were passed over by the operator after a mismatch - program again",
+        const std::size_t count = report.passed_over.size();
+        return {"Complete, but " + std::to_string(count) + (count == 1 ? " byte was" : " bytes were") +
+                    " passed over by the operator after a mismatch - program again",
                 false};
     }
     return {"Complete: " + acknowledged + " bytes sent and acknowledged, image CRC-32 " + crc32_on_screen(image_crc32),

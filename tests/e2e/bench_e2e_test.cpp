@@ -157,7 +157,7 @@ std::string newest_record(const TempDir& dir, const std::string& records) {
     return python.exit_code == 0 ? python.out.substr(0, python.out.find('\n')) : "python: " + python.err;
 }
 
-struct VerdictCase {struct VerdictCase {
+struct VerdictCase {
     const char* what;
     std::vector<std::string> radio_options;
     const char* menu_key;
@@ -166,7 +166,7 @@ struct VerdictCase {struct VerdictCase {
     const char* keys;      // typed at it
     std::string verdict;   // how the verdict begins
     std::uint8_t attribute;
-    std::string record;    // the record's outcome, serial, CRC-32, bytes, questions, bytes passed over
+    std::string record;    // the outcome the record gives
 };
 
 class Verdict : public ::testing::TestWithParam<VerdictCase> {};
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Waiting for Data  Response", "\x1b", incomplete_at(300) + "47956 bytes sent", 0x0C,
                     "ended by the operator"},
         VerdictCase{"WrongDataPassedOver", radio_with({fault("wrong-data-echo", 200)}), "0", "Y\r\r", "Bad Data!",
-                    "c", "Complete, but 1 bytes were passed over by the operator after a mismatch - program again",
+                    "c", "Complete, but 1 byte was passed over by the operator after a mismatch - program again",
                     0x0C, "complete with bytes passed over"},
         VerdictCase{"OlderRadio", {"--erase-ms", "20"}, "0", "N\r\r", "", "",
                     "Complete: 47956 bytes sent and acknowledged", 0x0A, "complete"},

@@ -106,9 +106,10 @@ std::vector<Segment> sample_segments() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    // An option given by habit (--help) must not become the name of the file written.
+    if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: %s OUTPUT.hex\n", argv[0]);
-        return 2;
+        return argc == 2 && std::string(argv[1]) == "--help" ? 0 : 2;
     }
     std::string text;
     for (const Segment& s : sample_segments()) {
