@@ -26,6 +26,7 @@ DownloadOutcome outcome_of(const DownloadReport& report) {
             return report.passed_over.empty() ? DownloadOutcome::complete
                                               : DownloadOutcome::complete_with_bytes_passed_over;
         case DownloadEnd::ended_by_operator: return DownloadOutcome::ended_by_operator;
+        case DownloadEnd::attempts_exhausted: return DownloadOutcome::attempts_exhausted;
         case DownloadEnd::line_failure: return DownloadOutcome::line_failure;
         case DownloadEnd::ended_by_signal: return DownloadOutcome::ended_by_signal;
         case DownloadEnd::no_radio_answered: return DownloadOutcome::no_radio_answered;

@@ -59,6 +59,7 @@ bool identify_radio(Session& session, DownloadReport& report, std::uint16_t chal
     print_newline(screen);
     if (!wait_for_answer(session, 4)) {
         poll_key(session.console);
+        note_if_line_lost(session, report);
         close_channel(session.channels, PORT_CHANNEL);
         return false;
     }
@@ -85,6 +86,7 @@ int wait_for_erase_reply(Session& session, DownloadReport& report) {
     report.phase = DownloadPhase::erasing;
     while (!wait_for_answer(session, 1)) {
         if (poll_key(session.console).is(KEY_ESCAPE)) {
+            note_if_line_lost(session, report);
             close_channel(session.channels, PORT_CHANNEL);
             return -1;
         }

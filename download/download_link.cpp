@@ -4,6 +4,7 @@
 
 #include "session/error_indicator.hpp"
 #include "platform/clock.hpp"
+#include "platform/port_io.hpp"
 #include "platform/process_priority.hpp"
 #include "serial/serial_channel.hpp"
 
@@ -103,5 +104,13 @@ void discard_waiting_input(Session& session, int threshold) {
 void raise_priority() { set_process_priority(PriorityClass::raised); }
 
 void restore_priority() { set_process_priority(PriorityClass::normal); }
+
+bool note_if_line_lost(Session& session, DownloadReport& report) {
+    if (!port_gone(find_channel_handle(session.channels, PORT_CHANNEL))) return false;
+    report.line_lost = true;
+    // The wait that found the device gone has shown its failure on the status row.
+    report.line_error = session.last_error_shown != 0 ? session.last_error_shown : error_number(session.errors);
+    return true;
+}
 
 }  // namespace zizuvu

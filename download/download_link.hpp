@@ -10,11 +10,14 @@
 //                              refuses is error 5, shown at once like every refused setting
 //   discard_waiting_input      drop what is waiting if it is more than a threshold
 //   raise_priority / restore_priority
+//   note_if_line_lost          before the port is closed on a way out: whether the device
+//                              went away, noted in the report with the error shown
 //
 // Both openers report their own failure ("Can't Open Com Port" or "Error Opening
 // Com Port", the indicator, a beep, every channel closed, two seconds to read it)
 // and return false: the caller then goes straight back to the menu.
 
+#include "download/download_report.hpp"
 #include "session/session.hpp"
 #include "download/radio_protocol.hpp"
 #include "platform/port_io.hpp"
@@ -33,5 +36,6 @@ void switch_to_download_speed(Session& session, DownloadLink& link, int speed_co
 void discard_waiting_input(Session& session, int threshold);
 void raise_priority();
 void restore_priority();
+bool note_if_line_lost(Session& session, DownloadReport& report);
 
 }  // namespace zizuvu

@@ -21,10 +21,11 @@ LoggedDownload::~LoggedDownload() {
     if (!downloads_.logging) return;
     DownloadReport& report = downloads_.report;
     // Every way out but the finish screen leaves before the programming: the radio
-    // never answered, or a signal ended the wait for it.
+    // never answered, its device went away, or a signal ended the wait for it.
     if (report.end == DownloadEnd::in_progress) {
         report.end = termination_requested(session_.console) ? DownloadEnd::ended_by_signal
-                                                              : DownloadEnd::no_radio_answered;
+                     : report.line_lost                      ? DownloadEnd::line_failure
+                                                             : DownloadEnd::no_radio_answered;
     }
     log_download_end(downloads_, Verdict{});
 }

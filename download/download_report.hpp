@@ -44,7 +44,15 @@ struct QuestionCounts {
     std::array<int, QUESTION_ANSWERS> answered{};  // by QuestionAnswer
 };
 
-enum class DownloadEnd { in_progress, complete, ended_by_operator, line_failure, ended_by_signal, no_radio_answered };
+enum class DownloadEnd {
+    in_progress,
+    complete,
+    ended_by_operator,
+    attempts_exhausted,  // unattended: the same byte failed as often as allowed
+    line_failure,
+    ended_by_signal,
+    no_radio_answered,
+};
 
 struct DownloadReport {
     DownloadProcedure procedure = DownloadProcedure::current;
@@ -60,7 +68,9 @@ struct DownloadReport {
     std::vector<std::uint16_t> passed_over;  // bytes the operator went on past after a mismatch
     std::array<QuestionCounts, QUESTION_KINDS> questions{};
     std::optional<QuestionKind> open_question;  // raised and not yet answered
-    int line_error = 0;                    // the error that ended the line, 0 if none
+    bool attempts_exhausted = false;       // set by an unattended run when it gives a byte up
+    bool line_lost = false;                // the device went away during the download
+    int line_error = 0;                    // the error shown when it did, 0 if none
     DownloadEnd end = DownloadEnd::in_progress;
 };
 

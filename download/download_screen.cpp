@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "download/download_link.hpp"
 #include "download/download_log.hpp"
 #include "platform/clock.hpp"
 #include "platform/port_io.hpp"
@@ -19,11 +20,8 @@ DownloadEnd how_it_ended(Session& session, DownloadReport& report) {
     if (termination_requested(session.console)) return DownloadEnd::ended_by_signal;
     // A device that went away shows its failure on the status row before anyone can
     // answer the question that follows.
-    if (port_gone(find_channel_handle(session.channels, PORT_CHANNEL))) {
-        report.line_error = session.last_error_shown;
-        return DownloadEnd::line_failure;
-    }
-    return DownloadEnd::ended_by_operator;
+    if (note_if_line_lost(session, report)) return DownloadEnd::line_failure;
+    return report.attempts_exhausted ? DownloadEnd::attempts_exhausted : DownloadEnd::ended_by_operator;
 }
 
 // A verdict longer than a row goes on in the next one, broken between words; a

@@ -144,6 +144,7 @@ void transfer_records(Session& session, Downloads& downloads, OsHandle port, flo
 void continue_at_older_erase_wait(Session& session, Downloads& downloads, OsHandle port_handle) {
     downloads.report.phase = DownloadPhase::erasing;
     if (!wait_for_erase_report(session)) {
+        note_if_line_lost(session, downloads.report);
         close_channel(session.channels, PORT_CHANNEL);
         return;
     }

@@ -17,11 +17,12 @@ constexpr std::array<std::pair<RecordedProcedure, std::string_view>, 3> PROCEDUR
     {RecordedProcedure::retry, "retry"},
 }};
 
-constexpr std::array<std::pair<DownloadOutcome, std::string_view>, 8> OUTCOME_NAMES{{
+constexpr std::array<std::pair<DownloadOutcome, std::string_view>, 9> OUTCOME_NAMES{{
     {DownloadOutcome::in_progress, "in progress"},
     {DownloadOutcome::complete, "complete"},
     {DownloadOutcome::complete_with_bytes_passed_over, "complete with bytes passed over"},
     {DownloadOutcome::ended_by_operator, "ended by the operator"},
+    {DownloadOutcome::attempts_exhausted, "attempts exhausted"},
     {DownloadOutcome::line_failure, "line failure"},
     {DownloadOutcome::ended_by_signal, "ended by a signal"},
     {DownloadOutcome::no_radio_answered, "no radio answered"},

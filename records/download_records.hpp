@@ -35,6 +35,7 @@ enum class DownloadOutcome {
     complete,
     complete_with_bytes_passed_over,
     ended_by_operator,
+    attempts_exhausted,   // unattended: the same byte failed as often as allowed
     line_failure,
     ended_by_signal,
     no_radio_answered,

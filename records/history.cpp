@@ -49,6 +49,7 @@ Selection selection(const HistoryFilter& filter, bool with_radio_serial) {
         }
         conditions.push_back({"started_utc >= ?", *start});
     }
+    if (filter.id != 0) conditions.push_back({"id = ?", std::to_string(filter.id)});
     for (const Condition& condition : conditions) {
         chosen.where += chosen.where.empty() ? " WHERE " : " AND ";
         chosen.where += condition.sql;

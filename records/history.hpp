@@ -1,7 +1,7 @@
 #pragma once
 // Reading the records back, newest first.
 //
-//   HistoryFilter     radio serial number, since a day, port name; fields left empty do not filter
+//   HistoryFilter     radio serial number, since a day, port name, one row's id; fields left empty do not filter
 //   DownloadRecord    a download row as stored
 //   SessionRecord     a session row as stored
 //   query_downloads   the downloads that pass the filter
@@ -31,6 +31,7 @@ struct HistoryFilter {
     std::string since;          // "YYYY-MM-DD": from the start of that day in local time
     std::string port_name;      // "Com1" (any case)
     std::size_t limit = 0;      // the newest so many; 0: all
+    std::int64_t id = 0;        // only the row with this id; 0: any
 };
 
 struct DownloadRecord {

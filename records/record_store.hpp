@@ -38,7 +38,7 @@ struct sqlite3;
 namespace zizuvu {
 
 // Format 1: the downloads and sessions tables.
-inline constexpr int RECORDS_FORMAT = 1;
+inline constexpr int RECORDS_FORMAT = 2;
 
 struct RecordsOptions {
     // How long a write waits for another program's before giving up with

@@ -73,8 +73,55 @@ CREATE INDEX sessions_by_port ON sessions (port_name, started_utc);
 CREATE INDEX sessions_in_progress ON sessions (state) WHERE state = 'in progress';
 )sql";
 
+// Format 2: unattended flashing ends a download whose byte failed too often as
+// "attempts exhausted". SQLite cannot change a CHECK in place: the table is made
+// again with every row kept.
+constexpr const char* FORMAT_2 = R"sql(
+CREATE TABLE downloads_2 (
+  id INTEGER PRIMARY KEY,
+  started_utc TEXT NOT NULL,
+  ended_utc TEXT,
+  duration_seconds REAL,
+  host_name TEXT NOT NULL,
+  user_name TEXT NOT NULL,
+  program_version TEXT NOT NULL,
+  port_name TEXT NOT NULL COLLATE NOCASE,
+  device_path TEXT NOT NULL,
+  device_by_id TEXT,
+  adapter_serial TEXT,
+  procedure TEXT NOT NULL CHECK (procedure IN ('older', 'current', 'retry')),
+  baud_rate INTEGER NOT NULL,
+  operator_answers TEXT NOT NULL,
+  radio_serial TEXT COLLATE NOCASE,
+  image_name TEXT NOT NULL,
+  image_record_count INTEGER NOT NULL,
+  image_byte_count INTEGER NOT NULL,
+  image_crc32 TEXT NOT NULL,
+  bytes_sent INTEGER NOT NULL DEFAULT 0,
+  bytes_acknowledged INTEGER NOT NULL DEFAULT 0,
+  last_address INTEGER,
+  questions TEXT,
+  passed_over_addresses TEXT,
+  error_number INTEGER,
+  outcome TEXT NOT NULL CHECK (outcome IN ('in progress', 'complete', 'complete with bytes passed over',
+    'ended by the operator', 'attempts exhausted', 'line failure', 'ended by a signal', 'no radio answered', 'interrupted')),
+  verdict TEXT,
+  writer_pid INTEGER NOT NULL,
+  writer_start_ticks INTEGER NOT NULL,
+  writer_boot_id TEXT NOT NULL
+);
+INSERT INTO downloads_2 SELECT * FROM downloads;
+DROP TABLE downloads;
+ALTER TABLE downloads_2 RENAME TO downloads;
+CREATE INDEX downloads_by_start ON downloads (started_utc);
+CREATE INDEX downloads_by_radio ON downloads (radio_serial, started_utc);
+CREATE INDEX downloads_by_port ON downloads (port_name, started_utc);
+CREATE INDEX downloads_in_progress ON downloads (outcome) WHERE outcome = 'in progress';
+)sql";
+
 constexpr Migration MIGRATIONS[] = {
     {1, FORMAT_1},
+    {2, FORMAT_2},
 };
 
 static_assert(std::size(MIGRATIONS) == RECORDS_FORMAT, "one step per format");

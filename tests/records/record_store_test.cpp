@@ -256,19 +256,46 @@ TEST_F(RecordsFile, OlderFilesAreBroughtUpToDateWithNothingLost) {
     }
 }
 
+// The first format's rows survive the table being made again for a new outcome.
+TEST_F(RecordsFile, AFirstFormatFileKeepsItsRowsAndTakesTheNewOutcome) {
+    const std::string path = scratch.file("format1.sqlite3");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const SqlFailure made = migrate_records(db, RECORDS_MIGRATIONS.first(1), path);
+    sqlite3_close(db);
+    ASSERT_FALSE(made.failed()) << made.reason;
+    raw_sql(path,
+            "INSERT INTO downloads (started_utc, host_name, user_name, program_version, port_name, device_path,"
+            " procedure, baud_rate, operator_answers, image_name, image_record_count, image_byte_count, image_crc32,"
+            " outcome, writer_pid, writer_start_ticks, writer_boot_id) VALUES ('2026-01-02T03:04:05.000Z', 'bench',"
+            " 'tech', '1.0', 'Com1', '/dev/ttyUSB0', 'current', 19200, '', 'built-in', 3016, 47956, '0000BEEF',"
+            " 'complete', 1, 1, 'boot')");
+
+    RecordsOpening opening = open_records(path);
+    ASSERT_TRUE(opening.result) << opening.result.reason;
+    EXPECT_EQ(raw_sql(path, "PRAGMA user_version"), std::to_string(RECORDS_FORMAT));
+    const RecordsResult begun = begin_download(opening.store, sample_start());
+    ASSERT_TRUE(begun) << begun.reason;
+    EXPECT_TRUE(finish_download(opening.store, begun.id, sample_finish(DownloadOutcome::attempts_exhausted)));
+    EXPECT_EQ(raw_sql(path, "SELECT group_concat(outcome, '|') FROM (SELECT outcome FROM downloads ORDER BY id)"),
+              "complete|attempts exhausted");
+    EXPECT_EQ(raw_sql(path, "SELECT count(*) FROM sqlite_master WHERE tbl_name = 'downloads' AND type = 'index'"),
+              "4");
+}
+
 TEST_F(RecordsFile, MigrationAppliesOnlyTheStepsAFileLacks) {
     const std::string path = scratch.file("ladder.sqlite3");
     ASSERT_TRUE(open_records(path).result);
     const Migration ladder[] = {
-        {1, "CREATE TABLE would_fail_if_run_again (x)"},
-        {2, "ALTER TABLE downloads ADD COLUMN bench_name TEXT"},
+        {RECORDS_FORMAT, "CREATE TABLE would_fail_if_run_again (x)"},
+        {RECORDS_FORMAT + 1, "ALTER TABLE downloads ADD COLUMN bench_name TEXT"},
     };
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     const SqlFailure failure = migrate_records(db, ladder, path);
     sqlite3_close(db);
     EXPECT_FALSE(failure.failed()) << failure.reason;
-    EXPECT_EQ(raw_sql(path, "PRAGMA user_version"), "2");
+    EXPECT_EQ(raw_sql(path, "PRAGMA user_version"), std::to_string(RECORDS_FORMAT + 1));
     EXPECT_EQ(raw_sql(path, "SELECT count(*) FROM pragma_table_info('downloads') WHERE name = 'bench_name'"), "1");
 }
 
