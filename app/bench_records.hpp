@@ -8,8 +8,13 @@
 //   BenchRecords            the record keeper the downloads and the terminal tell
 //     open                  the file given, or the default one; false when none can be kept
 //     status                what the bench panel says about the records, and whether it is bad
+//     name_port             the port name the download rows give (default: the session's)
+//     download_id           the row of the last download, 0 when none was written
+//     download_json         the last download's row as one JSON object (what was known of it
+//                           when no row could be written)
 //   The Windows build has no SQLite: it keeps no records and says so.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +38,9 @@ public:
 
     bool open(const std::optional<std::string>& path);
     RecordsStatus status() const;
+    void name_port(const std::string& name);
+    std::int64_t download_id() const;
+    std::string download_json() const;
 
     std::string download_started(const DownloadReport& report) override;
     std::string download_ended(const DownloadReport& report, const Verdict& verdict) override;

@@ -5,6 +5,8 @@
 #include "platform/port_number.hpp"
 #include "ports/serial_devices.hpp"
 #include "records/download_records.hpp"
+#include "records/history.hpp"
+#include "records/history_format.hpp"
 #include "records/record_store.hpp"
 #include "records/session_records.hpp"
 
@@ -78,10 +80,13 @@ struct BenchRecords::Store {
     std::string notice;   // what the opening found
     std::int64_t download_id = 0;
     std::int64_t session_id = 0;
+    std::string port_name;       // for the download rows; empty: the session's
+    DownloadStart last_start;    // kept for a row that could not be written
+    DownloadFinish last_finish;
 };
 
 BenchRecords::BenchRecords(Session& session, const Downloads& downloads)
-    : store_(std::make_unique<Store>(Store{session, downloads, {}, std::nullopt, {}, {}, 0, 0})) {}
+    : store_(std::make_unique<Store>(Store{session, downloads, {}, std::nullopt, {}, {}, 0, 0, {}, {}, {}})) {}
 
 BenchRecords::~BenchRecords() {
     if (store_->store) [[maybe_unused]] const RecordsResult closed = close_records(*store_->store);
@@ -109,13 +114,31 @@ RecordsStatus BenchRecords::status() const {
     return {store_->path.string(), false};
 }
 
+void BenchRecords::name_port(const std::string& name) { store_->port_name = name; }
+
+std::int64_t BenchRecords::download_id() const { return store_->download_id; }
+
+std::string BenchRecords::download_json() const {
+    if (store_->store && store_->download_id != 0) {
+        HistoryFilter filter;
+        filter.id = store_->download_id;
+        const DownloadHistory stored = query_downloads(*store_->store, filter);
+        if (stored.result.ok && stored.rows.size() == 1) return downloads_json_lines(stored.rows);
+    }
+    DownloadRecord known;
+    known.start = store_->last_start;
+    known.finish = store_->last_finish;
+    return downloads_json_lines({known});
+}
+
 std::string BenchRecords::download_started(const DownloadReport& report) {
-    if (!store_->store) return store_->problem;
+    store_->download_id = 0;
     const std::string port_name = store_->session.port_settings.port_name;
     const DownloadImage& image = store_->downloads.image;
-    DownloadStart start;
+    DownloadStart& start = store_->last_start;
+    start = DownloadStart{};
     start.program_version = std::string(PROGRAM_VERSION);
-    start.port_name = port_name;
+    start.port_name = store_->port_name.empty() ? port_name : store_->port_name;
     start.device_path = port_device(port_name);
     const SerialDevice adapter = adapter_of(start.device_path);
     start.device_by_id = adapter.by_id;
@@ -126,6 +149,7 @@ std::string BenchRecords::download_started(const DownloadReport& report) {
     start.image = FirmwareImageIdentity{image.built_in ? "built-in (" + image.name + ")" : image.name,
                                         static_cast<std::uint32_t>(image.table.record_count),
                                         static_cast<std::uint32_t>(image.bytes_to_send), image.crc32};
+    if (!store_->store) return store_->problem;
     const RecordsResult begun = begin_download(*store_->store, start);
     store_->download_id = begun.id;
     store_->problem = remembered(begun);
@@ -133,8 +157,8 @@ std::string BenchRecords::download_started(const DownloadReport& report) {
 }
 
 std::string BenchRecords::download_ended(const DownloadReport& report, const Verdict& verdict) {
-    if (!store_->store) return store_->problem;
-    DownloadFinish finish;
+    DownloadFinish& finish = store_->last_finish;
+    finish = DownloadFinish{};
     finish.outcome = outcome_of(report);
     finish.verdict = verdict.text;
     finish.bytes_sent = static_cast<std::uint64_t>(report.bytes_acknowledged + static_cast<long>(report.passed_over.size()));
@@ -144,6 +168,7 @@ std::string BenchRecords::download_ended(const DownloadReport& report, const Ver
     finish.passed_over_addresses.assign(report.passed_over.begin(), report.passed_over.end());
     if (report.line_error != 0) finish.error_number = report.line_error;
     if (report.radio_serial) finish.radio_serial = std::to_string(*report.radio_serial);
+    if (!store_->store) return store_->problem;
     store_->problem = remembered(finish_download(*store_->store, store_->download_id, finish));
     return store_->problem;
 }

@@ -12,6 +12,10 @@ bool BenchRecords::open(const std::optional<std::string>& /*path*/) { return fal
 
 RecordsStatus BenchRecords::status() const { return {"no service records: the Windows build keeps none", true}; }
 
+void BenchRecords::name_port(const std::string& /*name*/) {}
+std::int64_t BenchRecords::download_id() const { return 0; }
+std::string BenchRecords::download_json() const { return {}; }
+
 std::string BenchRecords::download_started(const DownloadReport& /*report*/) { return {}; }
 std::string BenchRecords::download_ended(const DownloadReport& /*report*/, const Verdict& /*verdict*/) { return {}; }
 std::string BenchRecords::session_started(const std::string& /*port_name*/, const std::string& /*capture_path*/) {

@@ -64,11 +64,10 @@ int main(int argc, char** argv) {
         case CommandAction::check: return check_image(*settings);
         case CommandAction::list: return list_ports(*settings);
         case CommandAction::history: return print_history(*settings);
-        case CommandAction::flash:
-            return print_and_end("zizuvu: flash is not available in this build yet\n", stderr, EXIT_USAGE);
         default: break;
     }
     std::optional<DownloadImage> image = image_for_run(*settings, problem);
     if (!image) return print_and_end("zizuvu: " + problem + "\n", stderr, EXIT_USAGE);
+    if (settings->action == CommandAction::flash) return flash_radios(*settings, std::move(*image));
     return run_menu(*settings, std::move(*image));
 }

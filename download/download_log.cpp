@@ -3,6 +3,7 @@
 namespace zizuvu {
 
 void log_download_start(Downloads& downloads) {
+    downloads.report.started = true;
     if (downloads.log == nullptr) return;
     downloads.log_problem = downloads.log->download_started(downloads.report);
     downloads.logging = true;

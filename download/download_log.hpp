@@ -6,7 +6,7 @@
 //
 //   DownloadLog          the record keeper's side: the reason a record could not be
 //                        written, empty when it was
-//   log_download_start   the download has started
+//   log_download_start   the download has started (noted in its report too)
 //   log_download_end     the download has ended, with the verdict shown; told once
 //   LoggedDownload       ends the record on every way out of a procedure that never
 //                        reached its finish screen (no radio answered, a signal)

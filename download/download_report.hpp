@@ -59,6 +59,7 @@ struct DownloadReport {
     DownloadPhase phase = DownloadPhase::asking;
     std::string answers;                   // the operator's answers to the opening questions
     int speed = 0;                         // baud of the download phase
+    bool started = false;                  // the link is open and the radio is being addressed
     std::optional<std::uint32_t> radio_serial;
     long bytes_to_send = 0;                // by a whole walk of the image
     long bytes_acknowledged = 0;           // sent and answered as they should be

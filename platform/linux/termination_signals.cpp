@@ -96,6 +96,20 @@ void remove_signal_handlers() {
     handle(SIGTSTP, SIG_DFL);
 }
 
+// A child shares its parent's pipe until it makes its own: either would drain the
+// bytes that were meant to wake the other.
+bool start_signals_afresh() {
+    for (int& fd : pipe_fds) {
+        if (fd >= 0) close(fd);
+        fd = -1;
+    }
+    first_termination.store(0);
+    resize_seen.store(false);
+    suspend_seen.store(false);
+    pipe_written.store(false);
+    return install_signal_handlers();
+}
+
 int signal_pipe_fd() { return pipe_fds[0]; }
 
 ArrivedSignals take_signals() {

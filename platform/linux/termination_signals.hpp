@@ -9,6 +9,7 @@
 //   take_signals              what arrived since the last call (drains the pipe)
 //   termination_signal        the first terminating signal seen, 0 if none
 //   set_fatal_restore         what a fatal signal writes and the mode it restores
+//   start_signals_afresh      in a new child process: a pipe of its own, nothing seen yet
 
 #include <termios.h>
 
@@ -28,5 +29,6 @@ ArrivedSignals take_signals();
 int termination_signal();
 void set_fatal_restore(int terminal_fd, const termios* original_mode, std::string_view restore_sequence);
 void remove_signal_handlers();
+bool start_signals_afresh();
 
 }  // namespace zizuvu
