@@ -8,6 +8,7 @@ namespace zizuvu {
 
 std::vector<PortFacts> port_facts(const std::vector<std::string>& port_names, int error_number, std::size_t width) {
     std::vector<std::string> devices;
+    devices.reserve(port_names.size());
     for (const std::string& name : port_names) devices.push_back(port_device(name));
     const std::vector<PortState> states = port_states(devices);
     std::vector<PortFacts> facts;

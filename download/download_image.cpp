@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 #include "download/image_table.hpp"
 #include "download/intel_hex.hpp"
@@ -16,7 +17,7 @@ namespace {
 
 // The largest image file worth reading: 65536 records of 16 bytes as Intel HEX lines,
 // with room for comments of a generous tool. Anything larger is not an image.
-constexpr std::uintmax_t LARGEST_IMAGE_FILE = 8U * 1024U * 1024U;
+constexpr std::uintmax_t LARGEST_IMAGE_FILE = std::uintmax_t{8} * 1024 * 1024;
 
 std::array<std::uint32_t, 256> crc_table() {
     std::array<std::uint32_t, 256> table{};
@@ -51,7 +52,7 @@ std::string file_name_of(const std::string& path) { return path.substr(path.find
 std::optional<std::string> read_whole(const std::string& path, std::string& refusal) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        refusal = path + ": cannot read the firmware image: " + std::strerror(errno);
+        refusal = path + ": cannot read the firmware image: " + std::generic_category().message(errno);
         return std::nullopt;
     }
     std::ostringstream text;

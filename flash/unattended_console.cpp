@@ -32,7 +32,7 @@ bool only_passing_over_goes_on(const DownloadReport& report, QuestionKind kind) 
 }  // namespace
 
 std::string opening_answers(FlashRadio radio, bool high_speed, bool firmware_before_545) {
-    const std::string speed = high_speed ? "Y\r" : "N\r";
+    std::string speed = high_speed ? "Y\r" : "N\r";
     switch (radio) {
         case FlashRadio::older: return (firmware_before_545 ? "N\r" : "Y\r") + speed;
         case FlashRadio::retry: return speed;
@@ -85,7 +85,8 @@ void UnattendedConsole::wait(OsHandle port, std::chrono::milliseconds most) {
     const auto until_deadline =
         std::chrono::ceil<std::chrono::milliseconds>(std::max(next_deadline() - now, Clock::duration::zero()));
     const int fds[1] = {port == NO_OS_HANDLE ? -1 : static_cast<int>(port)};
-    wait_for_readable(fds, std::min(most, until_deadline));
+    // The radio's answer is the download's to read; the policy looks again on its next wait.
+    if (wait_for_readable(fds, std::min(most, until_deadline))) return;
     now = Clock::now();
     note_course(now);
     decide(now);
@@ -94,7 +95,8 @@ void UnattendedConsole::wait(OsHandle port, std::chrono::milliseconds most) {
 // Anything the download does (a byte through, a question, a new phase) ends a silence.
 void UnattendedConsole::note_course(Clock::time_point now) {
     const Marker seen{report_.phase, report_.bytes_acknowledged, report_.address, questions_raised(report_)};
-    if (seen == marker_) return;
+    moved_ = seen != marker_;
+    if (!moved_) return;
     if (seen.phase != marker_.phase) phase_since_ = now;
     marker_ = seen;
     quiet_since_ = now;
@@ -132,7 +134,8 @@ void UnattendedConsole::decide(Clock::time_point now) {
             }
             return;
         case DownloadPhase::programming:
-            if (last_port_ != NO_OS_HANDLE && port_gone(last_port_)) {
+            // Between bytes that go through the device is plainly there: no need to ask.
+            if (!moved_ && last_port_ != NO_OS_HANDLE && port_gone(last_port_)) {
                 line_lost_ = true;
                 pending_ = ESCAPE;
             } else if (now >= quiet_since_ + policy_.stall_after) {

@@ -75,6 +75,7 @@ private:
     int answered_ = 0;          // questions raised that have had their answer
     unsigned failures_ = 0;     // questions in a row at failure_address_
     std::uint16_t failure_address_ = 0;
+    bool moved_ = true;  // the download went on since the policy last looked
     bool line_lost_ = false;
     bool radio_silent_ = false;
 };

@@ -29,9 +29,9 @@ struct ChannelTableAccess {
     // The handle of the channel a read, write or setting works on; error 52 when
     // there is none.
     static std::optional<OsHandle> require(ChannelTable& table, int number) {
-        std::optional<OsHandle> handle = find(table, number);
-        if (!handle) fail(table, ERROR_BAD_CHANNEL);
-        return handle;
+        std::optional<OsHandle> port = find(table, number);
+        if (!port) fail(table, ERROR_BAD_CHANNEL);
+        return port;
     }
 
     // One operating-system call, alone in the system for this layer; 0 when it
@@ -71,9 +71,9 @@ struct ChannelTableAccess {
         const std::lock_guard lock(table.table_lock_);
         for (Channel& channel : table.channels_) {
             if (channel.number != number) continue;
-            const OsHandle handle = channel.handle;
+            const OsHandle port = channel.handle;
             channel = Channel{};
-            return handle;
+            return port;
         }
         return std::nullopt;
     }
@@ -114,13 +114,13 @@ struct ChannelTableAccess {
     // Each code is one read of the line settings, one change and one write back; the
     // two DTR codes then set the line itself.
     static void set_option(ChannelTable& table, int number, int code, std::int32_t value) {
-        const std::optional<OsHandle> handle = require(table, number);
-        if (!handle) return;
+        const std::optional<OsHandle> port = require(table, number);
+        if (!port) return;
         if (code == OPTION_RECEIVE_QUEUE || code == OPTION_TRANSMIT_QUEUE) {
-            return set_buffer_size(table, *handle, code, value);
+            return set_buffer_size(table, *port, code, value);
         }
         LineSettings settings;
-        const int error = system_call(table, [&] { return get_line_settings(*handle, settings); });
+        const int error = system_call(table, [&] { return get_line_settings(*port, settings); });
         if (error != 0) return fail(table, error);
         const std::optional<DtrControl> dtr = dtr_control_for(code, value);
         if (dtr) {
@@ -129,18 +129,18 @@ struct ChannelTableAccess {
             return fail(table, ERROR_SETTING_REFUSED);
         }
         const bool applied = system_call(table, [&] {
-                                 if (!set_line_settings(*handle, settings)) return false;
+                                 if (!set_line_settings(*port, settings)) return false;
                                  return !dtr || *dtr == DtrControl::handshake ||
-                                        set_dtr(*handle, *dtr == DtrControl::raised);
+                                        set_dtr(*port, *dtr == DtrControl::raised);
                              }) == 0;
         if (!applied) fail(table, ERROR_SETTING_REFUSED);
     }
 
     static std::int32_t waiting(ChannelTable& table, int number) {
-        const std::optional<OsHandle> handle = require(table, number);
-        if (!handle) return 0;
+        const std::optional<OsHandle> port = require(table, number);
+        if (!port) return 0;
         PortStatus status;
-        const int error = system_call(table, [&] { return read_port_status(*handle, status); });
+        const int error = system_call(table, [&] { return read_port_status(*port, status); });
         if (error != 0) {
             fail(table, error);
             return 0;
@@ -154,8 +154,8 @@ struct ChannelTableAccess {
     }
 
     static std::string read(ChannelTable& table, int number, int count) {
-        const std::optional<OsHandle> handle = require(table, number);
-        if (!handle || count <= 0) return {};
+        const std::optional<OsHandle> port = require(table, number);
+        if (!port || count <= 0) return {};
         std::string text;
         try {
             text.resize(static_cast<std::size_t>(count));
@@ -166,7 +166,7 @@ struct ChannelTableAccess {
         std::uint32_t got = 0;
         auto* buffer = reinterpret_cast<std::uint8_t*>(text.data());
         const auto wanted = static_cast<std::uint32_t>(count);
-        if (system_call(table, [&] { return read_port(*handle, buffer, wanted, got); }) != 0) {
+        if (system_call(table, [&] { return read_port(*port, buffer, wanted, got); }) != 0) {
             fail(table, ERROR_DEVICE_IO);
             return {};
         }
@@ -175,13 +175,13 @@ struct ChannelTableAccess {
     }
 
     static void write(ChannelTable& table, int number, std::string_view bytes) {
-        const std::optional<OsHandle> handle = require(table, number);
-        if (!handle) return;
+        const std::optional<OsHandle> port = require(table, number);
+        if (!port) return;
         if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return fail(table, ERROR_DEVICE_IO);
         const auto count = static_cast<std::uint32_t>(bytes.size());
         std::uint32_t written = 0;
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-        if (system_call(table, [&] { return write_port(*handle, data, count, written); }) != 0 || written < count) {
+        if (system_call(table, [&] { return write_port(*port, data, count, written); }) != 0 || written < count) {
             fail(table, ERROR_DEVICE_IO);
         }
     }
@@ -192,10 +192,10 @@ struct ChannelTableAccess {
     }
 
     static void close(ChannelTable& table, int number) {
-        const std::optional<OsHandle> handle = remove(table, number);
-        if (!handle) return;
+        const std::optional<OsHandle> port = remove(table, number);
+        if (!port) return;
         int error = 0;
-        close_handle(table, *handle, error);
+        close_handle(table, *port, error);
         if (error != 0) fail(table, error);
     }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <system_error>
 
 #include "platform/clock.hpp"
 #include "platform/cp437.hpp"
@@ -20,13 +21,13 @@ constexpr std::uint8_t F1_BYTE = 255;         // what F1 sends the radio
 std::string file_time_now() {
     const std::tm local = local_time_now();
     char text[32];
-    return std::string(text, std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local));
+    return {text, std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local)};
 }
 
 std::string line_time_now() {
     const std::tm local = local_time_now();
     char text[32];
-    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S ", &local));
+    return {text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S ", &local)};
 }
 
 struct ScanName {
@@ -79,14 +80,16 @@ bool TerminalCapture::open(const CaptureOptions& options, const std::string& por
     std::filesystem::create_directories(options.folder, error);
     const std::string stem = options.folder + "/" + file_time_now() + "-" + port_name;
     // Two sessions in one second each keep their own file.
-    std::string path = stem + ".log";
-    for (int n = 2; std::filesystem::exists(path, error) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".log";
-    file_ = std::fopen(path.c_str(), "wx");
+    std::string file_path = stem + ".log";
+    for (int n = 2; std::filesystem::exists(file_path, error) && n < 100; ++n) {
+        file_path = stem + "-" + std::to_string(n) + ".log";
+    }
+    file_ = std::fopen(file_path.c_str(), "wx");
     if (file_ == nullptr) {
-        problem = "capture not written: " + path + ": " + std::strerror(errno);
+        problem = "capture not written: " + file_path + ": " + std::generic_category().message(errno);
         return false;
     }
-    path_ = path;
+    path_ = file_path;
     timestamps_ = options.timestamps;
     keys_ = options.keys;
     last_flush_ = std::chrono::steady_clock::now();

@@ -1,13 +1,13 @@
 #include "platform/linux/child_processes.hpp"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <system_error>
 
 #include "platform/linux/termination_signals.hpp"
 
@@ -26,20 +26,20 @@ sigset_t terminating_signals() {
 std::optional<ChildProcess> start_child(const std::function<int(int to_parent)>& work, std::string& why_not) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        why_not = std::string("no pipe for a child process: ") + std::strerror(errno);
+        why_not = std::string("no pipe for a child process: ") + std::generic_category().message(errno);
         return std::nullopt;
     }
     // What the parent has buffered would otherwise be written twice.
     std::fflush(nullptr);
     const sigset_t held = terminating_signals();
     sigset_t before;
-    sigprocmask(SIG_BLOCK, &held, &before);
+    pthread_sigmask(SIG_BLOCK, &held, &before);
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
         int status = 1;
         if (start_signals_afresh()) {
-            sigprocmask(SIG_SETMASK, &before, nullptr);
+            pthread_sigmask(SIG_SETMASK, &before, nullptr);
             status = work(fds[1]);
         }
         close(fds[1]);
@@ -48,11 +48,11 @@ std::optional<ChildProcess> start_child(const std::function<int(int to_parent)>&
         _exit(status);
     }
     const int fork_error = errno;
-    sigprocmask(SIG_SETMASK, &before, nullptr);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     close(fds[1]);
     if (pid < 0) {
         close(fds[0]);
-        why_not = std::string("no child process: ") + std::strerror(fork_error);
+        why_not = std::string("no child process: ") + std::generic_category().message(fork_error);
         return std::nullopt;
     }
     fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);

@@ -4,6 +4,7 @@
 // names the executable in ZIZUVU_WINDOWS_EXE; without it there is nothing to test.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 
 #include "download/radio_codes.hpp"
@@ -192,6 +193,25 @@ TEST_F(WindowsProgram, SetupTerminalPassesKeysAndTextBothWays) {
     }
     // Every key went to the radio as its byte, and "q" did not.
     EXPECT_EQ(received, "\r6Bench 7\r");
+}
+
+// What the Windows build cannot do yet it says in words, before opening anything.
+TEST_F(WindowsProgram, CommandsItLacksSayNotAvailable) {
+    struct Lacking {
+        std::vector<std::string> arguments;
+        int status;
+    };
+    const std::vector<Lacking> lacking = {{{"flash", "--radio", "current", "--port", "Com1"}, 2},
+                                          {{"--list"}, 1}};
+    for (const Lacking& command : lacking) {
+        std::vector<std::string> arguments = {std::string(ZIZUVU_SOURCE_DIR) + "/tools/wine-run",
+                                              std::getenv("ZIZUVU_WINDOWS_EXE")};
+        arguments.insert(arguments.end(), command.arguments.begin(), command.arguments.end());
+        const CommandResult result = run_command(arguments);
+        EXPECT_EQ(result.exit_code, command.status) << command.arguments[0] << ": " << result.err;
+        EXPECT_NE(result.err.find("not available"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
 }
 
 }  // namespace

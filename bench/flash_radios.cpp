@@ -1,0 +1,114 @@
+// What flashing several radios at once costs against flashing one: `zizuvu flash`
+// against paced simulated radios at 115200 baud, one radio alone and then four at
+// once in the same run, each round's wall time and the processor time of the
+// program's processes (the parent and its children, waited for), as a share of one
+// core. Four at once should take no more than 1.10 times one alone, at under 10 %.
+//
+//   bench_flash_radios [--rounds N]    rounds of (one alone, four at once); default 1
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/radio_peer.hpp"
+#include "tests/support/run_command.hpp"
+
+extern char** environ;
+
+namespace {
+
+using zizuvu::testing::RadioProcess;
+using zizuvu::testing::TempDir;
+
+struct Round {
+    bool ok = false;
+    double seconds = 0;
+    double processor_seconds = 0;
+};
+
+double seconds_of(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
+
+// One `zizuvu flash` over `count` freshly started paced radios.
+Round flash_radios(int count) {
+    TempDir dir;
+    std::vector<std::unique_ptr<RadioProcess>> radios;
+    std::vector<std::string> arguments = {ZIZUVU_EXECUTABLE, "flash", "--radio", "current", "--high-speed",
+                                          "--records", dir.file("records.sqlite3")};
+    for (int i = 0; i < count; ++i) {
+        const std::string folder = dir.file("radio" + std::to_string(i + 1));
+        std::filesystem::create_directory(folder);
+        // No wire log: the benchmark measures the program, not the radio's bookkeeping.
+        radios.push_back(RadioProcess::start(folder, {"--erase-ms", "20", "--pace"}, false));
+        arguments.push_back("--port");
+        arguments.push_back(radios.back()->path());
+    }
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    Round round;
+    if (failed != 0) {
+        std::fprintf(stderr, "zizuvu could not be started\n");
+        return round;
+    }
+    int status = 0;
+    rusage usage{};
+    // The program's own usage and that of the children it waited for.
+    if (wait4(pid, &status, 0, &usage) != pid) return round;
+    round.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    round.processor_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
+    round.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!round.ok) std::fprintf(stderr, "flash of %d radio(s) ended with status %d\n", count, status);
+    return round;
+}
+
+void print(const char* what, const Round& round) {
+    std::printf("  %-16s %7.2f s   processor %6.3f s = %5.2f %% of one core\n", what, round.seconds,
+                round.processor_seconds, 100.0 * round.processor_seconds / round.seconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rounds = 1;
+    if (argc == 3 && std::string(argv[1]) == "--rounds") rounds = std::atoi(argv[2]);
+    if (rounds < 1 || (argc != 1 && argc != 3)) {
+        std::fprintf(stderr, "usage: bench_flash_radios [--rounds N]\n");
+        return 2;
+    }
+    for (int n = 1; n <= 9; ++n) setenv(("ZIZUVU_COM" + std::to_string(n)).c_str(), "/nonexistent/zizuvu-bench", 1);
+    const TempDir home;
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    setenv("XDG_STATE_HOME", home.path().c_str(), 1);
+
+    std::printf("zizuvu flash --radio current --high-speed, paced radios at 115200 baud\n");
+    bool all_ok = true;
+    for (int r = 1; r <= rounds; ++r) {
+        const Round one = flash_radios(1);
+        const Round four = flash_radios(4);
+        all_ok = all_ok && one.ok && four.ok;
+        if (!one.ok || !four.ok) continue;
+        std::printf("round %d\n", r);
+        print("one radio", one);
+        print("four at once", four);
+        std::printf("  four / one: %.3f (target at most 1.10), processor %.2f %% of one core (target under 10 %%)\n",
+                    four.seconds / one.seconds, 100.0 * four.processor_seconds / four.seconds);
+    }
+    return all_ok ? 0 : 1;
+}
