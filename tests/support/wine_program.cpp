@@ -49,7 +49,9 @@ std::unique_ptr<WineProgram> WineProgram::start(const std::string& com1_device) 
     const std::string socket = "zizuvu-wine-" + std::to_string(getpid());
     std::unique_ptr<WineProgram> program(new WineProgram(socket, wine_prefix() + "/zizuvu-com1"));
     point_com1(program->com1_link_, com1_device);
-    const std::string command = "ZIZUVU_WINEPREFIX=" + quoted(wine_prefix()) + " " +
+    // Com1 is wine's COM1, the link above; the test's own ZIZUVU_COM1 names a Linux path.
+    const std::string command = "ZIZUVU_WINEPREFIX=" + quoted(wine_prefix()) + " ZIZUVU_COM1=" +
+                                quoted("\\\\.\\COM1") + " " +
                                 quoted(std::string(ZIZUVU_SOURCE_DIR) + "/tools/wine-run") + " " +
                                 quoted(environment("ZIZUVU_WINDOWS_EXE")) + "; echo $? > " +
                                 quoted(program->dir_.file("exit"));
