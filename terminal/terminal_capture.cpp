@@ -109,6 +109,7 @@ void TerminalCapture::end_key_line() {
     if (radio_line_open_) {
         write("\n");
         radio_line_open_ = false;
+        radio_line_cut_ = true;
     }
     start_line();
     write("» " + key_line_ + "\n");
@@ -119,6 +120,11 @@ void TerminalCapture::radio_byte(std::uint8_t byte) {
     if (file_ == nullptr) return;
     if (byte == CARRIAGE_RETURN) {
         end_key_line();
+        // A line the keys cut is ended already; on the screen this is still that line.
+        if (radio_line_cut_) {
+            radio_line_cut_ = false;
+            return;
+        }
         if (!radio_line_open_) start_line();
         write("\n");
         radio_line_open_ = false;
@@ -126,6 +132,7 @@ void TerminalCapture::radio_byte(std::uint8_t byte) {
     }
     if (byte <= HIGHEST_DROPPED) return;
     end_key_line();
+    radio_line_cut_ = false;
     if (!radio_line_open_) {
         start_line();
         radio_line_open_ = true;

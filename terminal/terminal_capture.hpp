@@ -55,6 +55,7 @@ private:
     bool timestamps_ = false;
     bool keys_ = false;
     bool radio_line_open_ = false;
+    bool radio_line_cut_ = false;  // ended early by a key line, its carriage return still to come
     std::string key_line_;
     std::chrono::steady_clock::time_point last_flush_{};
 };
