@@ -2,18 +2,15 @@
 // by another program: a short reason, nothing set aside, and the rows that could not
 // be written written later, when they can.
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sqlite3.h>
-#include <sys/mount.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 
 #include "records/history.hpp"
 #include "records/record_store.hpp"
 #include "tests/records/record_samples.hpp"
+#include "tests/support/private_tmpfs.hpp"
 
 namespace zizuvu {
 namespace {
@@ -24,32 +21,15 @@ using testing::sample_start;
 
 class RecordFailures : public testing::RecordsTest {
 protected:
-    void TearDown() override {
-        if (mounted) umount2(mount_point().c_str(), MNT_DETACH);
-    }
-
     std::string mount_point() const { return scratch.file("mounted"); }
 
-    // A tmpfs of `size` on the scratch folder's "mounted", in a mount namespace of this
-    // process's own, so that nothing outside the test sees it. Empty, or why not.
+    // A tmpfs of `size` on the scratch folder's "mounted": empty, or why not.
     std::string mount_scratch_tmpfs(const char* size) {
-        std::filesystem::create_directory(mount_point());
-        if (unshare(CLONE_NEWNS) != 0) return std::string("no mount namespace: ") + std::strerror(errno);
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            return std::string("mounts not private: ") + std::strerror(errno);
-        if (mount("tmpfs", mount_point().c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) != 0)
-            return std::string("no tmpfs: ") + std::strerror(errno);
-        mounted = true;
-        return "";
+        tmpfs = std::make_unique<testing::PrivateTmpfs>(mount_point(), size);
+        return tmpfs->why_not();
     }
 
-    std::string remount_read_only() {
-        if (mount(nullptr, mount_point().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-            return std::string("no read-only remount: ") + std::strerror(errno);
-        return "";
-    }
-
-    bool mounted = false;
+    std::unique_ptr<testing::PrivateTmpfs> tmpfs;
 };
 
 std::vector<std::string> aside_files(const std::filesystem::path& folder) {
@@ -58,14 +38,6 @@ std::vector<std::string> aside_files(const std::filesystem::path& folder) {
         if (entry.path().filename().string().find(".corrupt-") != std::string::npos)
             names.push_back(entry.path().string());
     return names;
-}
-
-// Fills the file system until it is full; the filler is removed to make room again.
-void fill_up(const std::string& filler) {
-    std::ofstream out(filler, std::ios::binary);
-    const std::string block(1024, 'x');
-    while (out.write(block.data(), static_cast<std::streamsize>(block.size())) && out.flush()) {
-    }
 }
 
 TEST_F(RecordFailures, AReadOnlyFolderIsNamedAndNothingIsSetAside) {
@@ -77,7 +49,7 @@ TEST_F(RecordFailures, AReadOnlyFolderIsNamedAndNothingIsSetAside) {
         ASSERT_TRUE(opening.result) << opening.result.reason;
         ASSERT_TRUE(begin_download(opening.store, sample_start()));
     }
-    ASSERT_EQ(remount_read_only(), "");
+    ASSERT_EQ(tmpfs->remount_read_only(), "");
 
     struct Case {
         std::string path;
@@ -108,7 +80,7 @@ TEST_F(RecordFailures, AFullDiskIsNamedAndTheRowIsWrittenOnceThereIsRoom) {
     const RecordsResult first = begin_download(opening.store, sample_start("111"));
     ASSERT_TRUE(first) << first.reason;
 
-    fill_up(filler);
+    testing::fill_up(filler);
     DownloadStart large = sample_start("222");
     large.operator_answers.assign(64 * 1024, 'a');   // more than any page left over
     const RecordsResult second = begin_download(opening.store, large);
