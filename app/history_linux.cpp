@@ -32,6 +32,36 @@ std::string formatted(const std::vector<DownloadRecord>& rows, HistoryFormat for
     return download_table(rows);
 }
 
+constexpr std::size_t OUTPUT_CHUNK = std::size_t{1} << 20;
+
+// The downloads go out a row at a time, a megabyte at a time: a history of any size is
+// never held whole, and it starts at once.
+RecordsResult print_downloads(RecordStore& store, const HistoryFilter& filter, HistoryFormat format) {
+    std::string chunk;
+    auto append = append_download_table_line;
+    switch (format) {
+        case HistoryFormat::csv:
+            append_downloads_csv_header(chunk);
+            append = append_download_csv;
+            break;
+        case HistoryFormat::json_lines: append = append_download_json_line; break;
+        case HistoryFormat::table: append_download_table_header(chunk); break;
+    }
+    std::size_t rows = 0;
+    RecordsResult result = each_download(store, filter, [&](const DownloadRecord& row) {
+        append(chunk, row);
+        ++rows;
+        if (chunk.size() < OUTPUT_CHUNK) return;
+        std::fwrite(chunk.data(), 1, chunk.size(), stdout);
+        chunk.clear();
+    });
+    if (!result.ok) return result;
+    // Nothing went out yet: the chunk holds the header alone.
+    if (rows == 0) chunk = formatted({}, format);
+    std::fwrite(chunk.data(), 1, chunk.size(), stdout);
+    return result;
+}
+
 }  // namespace
 
 int print_history(const RunSettings& settings) {
@@ -53,16 +83,16 @@ int print_history(const RunSettings& settings) {
         std::fprintf(stderr, "zizuvu: %s: %s\n", path.c_str(), opening.result.reason.c_str());
         return 1;
     }
-    const DownloadHistory history = query_downloads(opening.store, records_filter(settings.history));
-    if (!history.result.ok) {
-        std::fprintf(stderr, "zizuvu: %s: %s\n", path.c_str(), history.result.reason.c_str());
+    const HistoryFilter filter = records_filter(settings.history);
+    const RecordsResult printed = print_downloads(opening.store, filter, settings.history.format);
+    if (!printed.ok) {
+        std::fprintf(stderr, "zizuvu: %s: %s\n", path.c_str(), printed.reason.c_str());
         return 1;
     }
-    std::fputs(formatted(history.rows, settings.history.format).c_str(), stdout);
     // The table shows the setup-terminal sessions too; CSV and JSON Lines keep to the
     // downloads, one kind of row per output.
     if (settings.history.format == HistoryFormat::table && !settings.history.serial) {
-        const SessionHistory sessions = query_sessions(opening.store, records_filter(settings.history));
+        const SessionHistory sessions = query_sessions(opening.store, filter);
         if (sessions.result.ok && !sessions.rows.empty()) {
             std::printf("\nSetup-terminal sessions\n%s", session_table(sessions.rows).c_str());
         }

@@ -277,17 +277,24 @@ std::vector<Cell> session_cells(std::string started, std::string port, std::stri
 
 }  // namespace
 
+void append_download_table_header(std::string& out) {
+    out += table_line(download_cells("Started (local)", "Port", "Radio", "Proc.", "Outcome", "Bytes", "CRC-32"));
+}
+
+void append_download_table_line(std::string& out, const DownloadRecord& row) {
+    out += table_line(download_cells(
+        local_minute_text(row.started_utc), row.start.port_name,
+        row.start.radio_serial.empty() ? "unknown" : row.start.radio_serial,
+        std::string(procedure_name(row.start.procedure)), outcome_label(row.finish),
+        unfinished(row.finish.outcome) ? "-" : std::to_string(row.finish.bytes_acknowledged),
+        crc32_text(row.start.image.crc32)));
+}
+
 std::string download_table(const std::vector<DownloadRecord>& rows) {
     if (rows.empty()) return "no downloads found\n";
-    std::string out = table_line(download_cells("Started (local)", "Port", "Radio", "Proc.", "Outcome", "Bytes", "CRC-32"));
-    for (const DownloadRecord& row : rows) {
-        out += table_line(download_cells(
-            local_minute_text(row.started_utc), row.start.port_name,
-            row.start.radio_serial.empty() ? "unknown" : row.start.radio_serial,
-            std::string(procedure_name(row.start.procedure)), outcome_label(row.finish),
-            unfinished(row.finish.outcome) ? "-" : std::to_string(row.finish.bytes_acknowledged),
-            crc32_text(row.start.image.crc32)));
-    }
+    std::string out;
+    append_download_table_header(out);
+    for (const DownloadRecord& row : rows) append_download_table_line(out, row);
     return out;
 }
 

@@ -4,7 +4,8 @@
 //   download_table / session_table             for a terminal: 80 columns, times in local time
 //   downloads_csv / sessions_csv               RFC 4180: a header row, CRLF, quoted where needed
 //   downloads_json_lines / sessions_json_lines one JSON object per line with every field
-//   append_*_csv_header, append_*_csv, append_*_json_line   the same a row at a time, for
+//   append_*_csv_header, append_*_csv, append_*_json_line,
+//   append_download_table_header / _line      the same a row at a time, for
 //                                              each_download / each_session
 //
 // Times in CSV and JSON are the stored UTC texts; addresses and CRC-32s are upper-case
@@ -21,6 +22,8 @@ std::string download_table(const std::vector<DownloadRecord>& rows);
 std::string downloads_csv(const std::vector<DownloadRecord>& rows);
 std::string downloads_json_lines(const std::vector<DownloadRecord>& rows);
 
+void append_download_table_header(std::string& out);
+void append_download_table_line(std::string& out, const DownloadRecord& row);
 void append_downloads_csv_header(std::string& out);
 void append_download_csv(std::string& out, const DownloadRecord& row);
 void append_download_json_line(std::string& out, const DownloadRecord& row);

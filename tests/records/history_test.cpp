@@ -1,8 +1,10 @@
 // Reading the records back: the filters, newest first, and the three layouts, the CSV
-// and the JSON Lines read by Python's own csv and json modules.
+// and the JSON Lines read by Python's own csv and json modules; the program's --history
+// printing what the layouts make.
 #include "records/history.hpp"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <sstream>
 
@@ -186,6 +188,51 @@ TEST_F(History, CsvAndJsonLinesReadBackWithPython) {
         if (stray != std::string::npos) json_text.replace(stray, 1, "\xEF\xBF\xBD");   // U+FFFD
         EXPECT_EQ(lines[i + 1], "30 " + hex_of(text) + " " + hex_of(json_text) +
                                     R"( int {"wrong echo":{"P":2,"R":1},"stall":{"Esc":1}} 1A2F 1A30 None)");
+    }
+}
+
+// The program streams its output a piece at a time: more rows than fit one piece, read
+// back whole, in each form and under the filters.
+TEST_F(History, TheProgramPrintsWhatTheLayoutsMake) {
+    constexpr int ROWS = 2000;
+    sqlite3_exec(opening.store.db.get(), "BEGIN", nullptr, nullptr, nullptr);
+    for (int i = 0; i < ROWS; ++i)
+        add(std::to_string(100000 + i % 7), i % 2 == 0 ? "Com1" : "Com2",
+            local_time(2026, 1, 1, 0, 0) + std::chrono::minutes(i));
+    sqlite3_exec(opening.store.db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    SessionStart session;
+    session.port_name = "Com1";
+    session.device_path = "/dev/ttyUSB0";
+    const RecordsResult begun = begin_session(opening.store, session);
+    ASSERT_TRUE(finish_session(opening.store, begun.id, {}));
+
+    const auto rows = [&](const HistoryFilter& filter) { return query_downloads(opening.store, filter).rows; };
+    const std::vector<DownloadRecord> all = rows({});
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(ROWS));
+    ASSERT_GT(downloads_json_lines(all).size(), std::size_t{1} << 20) << "more than one piece";
+    const std::string sessions =
+        "\nSetup-terminal sessions\n" + session_table(query_sessions(opening.store, {}).rows);
+    struct Case {
+        std::vector<std::string> options;
+        std::string printed;
+    };
+    const Case cases[] = {
+        {{}, download_table(all) + sessions},
+        {{"--csv"}, downloads_csv(all)},
+        {{"--json"}, downloads_json_lines(all)},
+        {{"--port", "Com2", "--json"}, downloads_json_lines(rows({"", "", "Com2", 0}))},
+        {{"--serial", "100003"}, download_table(rows({"100003", "", "", 0}))},
+        {{"--port", "Com9"}, download_table({})},
+        {{"--serial", "999", "--csv"}, downloads_csv({})},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {ZIZUVU_EXECUTABLE, "--history", "--records", records_path()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const testing::CommandResult printed = testing::run_command(arguments);
+        const std::string named = ::testing::PrintToString(c.options);
+        EXPECT_EQ(printed.exit_code, 0) << named << printed.err;
+        EXPECT_EQ(printed.out.size(), c.printed.size()) << named;
+        EXPECT_TRUE(printed.out == c.printed) << named;
     }
 }
 
