@@ -33,39 +33,42 @@ double shown_program_time(const PtyProcess& program) {
 }
 
 // From the menu through both questions (high speed: 115200 baud, else 38400) to the
-// finish screen and back out; the program time shown, or -1.
-double download_through(PtyProcess& program, const Download& download, bool high_speed) {
-    if (!program.wait_for_text("End program")) return -1;
+// finish screen and back out; the program time shown (-1 if none) and the operator's.
+void download_through(PtyProcess& program, const Download& download, bool high_speed, RunFigures& run) {
+    run.seconds = -1;
+    if (!program.wait_for_text("End program")) return;
     program.send(std::string(1, download.menu_key));
     program.drain_for(200ms);
+    const auto typed = std::chrono::steady_clock::now();
     program.send(high_speed ? "Y\rY\r" : "Y\r\r");
-    if (!program.wait_for_text("Program Time is", 900s)) return -1;
+    if (!program.wait_for_text("Hit any key to return", 900s)) return;
+    run.operator_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - typed).count();
     program.drain_for(100ms);
-    const double seconds = shown_program_time(program);
+    run.seconds = shown_program_time(program);
     program.send("k");
     program.wait_for_text("End program");
     program.send("\x1b");
     program.wait_exit();
-    return seconds;
 }
 
 }  // namespace
 
-RunFigures run_download(const Download& download, int baud) {
+RunFigures run_download(const Download& download, int baud, const std::vector<std::string>& program_options) {
     testing::TempDir dir;
     std::vector<std::string> radio_options = {"--erase-ms", "50"};
     if (baud > 0) radio_options.emplace_back("--pace");
     auto radio = RadioProcess::start(dir.path(), radio_options);
     if (!radio) return failed("the simulated radio did not start");
-    auto program = PtyProcess::start({ZIZUVU_EXECUTABLE}, {"ZIZUVU_COM1=" + radio->path()});
+    std::vector<std::string> arguments = {ZIZUVU_EXECUTABLE};
+    arguments.insert(arguments.end(), program_options.begin(), program_options.end());
+    auto program = PtyProcess::start(arguments, {"ZIZUVU_COM1=" + radio->path()});
     if (!program) return failed("the program did not start");
-    const double seconds = download_through(*program, download, baud != 38400);
+    RunFigures run;
+    download_through(*program, download, baud != 38400, run);
     // Stopped, the radio has written all of its log.
     radio->stop();
-    if (seconds < 0) return failed("the download did not finish; the radio said: " + radio->errors());
-    RunFigures run;
+    if (run.seconds < 0) return failed("the download did not finish; the radio said: " + radio->errors());
     run.ok = true;
-    run.seconds = seconds;
     run.gaps = line_gaps(testing::read_wire_log(radio->log_path()));
     return run;
 }

@@ -7,12 +7,14 @@
 //   X72_DOWNLOAD, X71_DOWNLOAD
 //   RunFigures          time, the line's gaps, or why the run failed
 //   run_download        the program's own "Program Time", at 115200 or 38400 baud;
-//                       baud 0: at 115200 with the radio answering at once (no pacing)
+//                       baud 0: at 115200 with the radio answering at once (no pacing);
+//                       the program started with the options given beside its port
 //   run_bare_exchange   the bare exchange of as many data bytes, paced the same way
 //   idle_percent        processor use of the program waiting for an identification that
 //                       never comes; negative if the wait was not reached
 
 #include <string>
+#include <vector>
 
 #include "bench/lockstep_floor.hpp"
 #include "bench/turnaround.hpp"
@@ -33,10 +35,11 @@ struct RunFigures {
     bool ok = false;
     std::string why_not;
     double seconds = 0;
+    double operator_seconds = 0;  // from the last answer typed to the finish screen
     LineGaps gaps;
 };
 
-RunFigures run_download(const Download& download, int baud);
+RunFigures run_download(const Download& download, int baud, const std::vector<std::string>& program_options = {});
 RunFigures run_bare_exchange(const Download& download, int baud, bool raised, long data_bytes);
 double idle_percent();
 

@@ -1,16 +1,21 @@
 // The service records' history over a bench's years of downloads: a temporary store
 // filled with 100,000 download rows (or as many as the first argument says), then the
 // time to open it (with its check), of each kind of query, of each layout of the
-// largest answer, and of a whole export read and laid out a row at a time.
-// Target: every query, layout and export under 1 s.
+// largest answer, of a whole export read and laid out a row at a time, and of the
+// program's own `zizuvu --history` printing all of them in each form.
+// Target: every query, layout, export and print under 1 s.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "records/history.hpp"
 #include "records/history_format.hpp"
@@ -100,6 +105,49 @@ void print_export(RecordStore& store, const char* what, void (*append)(std::stri
                 result ? "" : (" FAILED: " + result.reason).c_str());
 }
 
+struct Printed {
+    bool ok = false;
+    std::size_t bytes = 0, lines = 0;
+};
+
+// Runs the program with its output into a pipe, read to the end and counted as it
+// comes, as `| wc -l` would; nothing is kept.
+Printed run_printing(const std::vector<std::string>& arguments) {
+    Printed printed;
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return printed;
+    std::vector<std::string> strings = arguments;
+    std::vector<char*> argv;
+    for (std::string& s : strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::vector<char> buffer(1 << 16);
+    for (ssize_t got = 0; (got = read(out[0], buffer.data(), buffer.size())) > 0;) {
+        printed.bytes += static_cast<std::size_t>(got);
+        printed.lines += static_cast<std::size_t>(std::count(buffer.data(), buffer.data() + got, '\n'));
+    }
+    close(out[0]);
+    int status = 0;
+    printed.ok = pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return printed;
+}
+
+// The program as an operator runs it, from its start to the last byte of its output.
+void print_program(const std::string& path, const char* form) {
+    std::vector<std::string> arguments = {ZIZUVU_EXECUTABLE, "--history", "--records", path};
+    if (*form != '\0') arguments.emplace_back(form);
+    const auto start = Clock::now();
+    const Printed printed = run_printing(arguments);
+    std::printf("zizuvu --history %-23s %7zu lines %7.3f s  (target < 1 s), %.1f MB%s\n", form, printed.lines,
+                seconds_since(start), static_cast<double>(printed.bytes) / 1e6, printed.ok ? "" : " FAILED");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,8 +157,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [rows > 0]; or no temporary folder\n", argv[0]);
         return 1;
     }
+    // Nothing it starts reaches the real home folder or a real port.
+    setenv("HOME", folder.c_str(), 1);
     setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    for (int n = 1; n <= 9; ++n) setenv(("ZIZUVU_COM" + std::to_string(n)).c_str(), "/nonexistent/zizuvu-bench", 1);
     const std::string path = folder + "/records.sqlite3";
     {
         RecordsOpening opening = open_records(path);
@@ -152,8 +203,9 @@ int main(int argc, char** argv) {
 
     print_export(opening.store, "CSV, a row at a time", append_download_csv);
     print_export(opening.store, "JSON Lines, a row at a time", append_download_json_line);
-
     close_records(opening.store);
+
+    for (const char* form : {"", "--csv", "--json"}) print_program(path, form);
     std::filesystem::remove_all(folder, ignored);
     return 0;
 }
