@@ -15,6 +15,6 @@ printf '#include "download/download_link.hpp"\n' > "$tree/terminal/planted.hpp"
 if out=$("$check" "$tree" 2>&1); then
   echo "an upward include was not caught"; exit 1
 fi
-grep -q 'platform/linux/planted.cpp:2: platform (layer 0) includes app (layer 5)' <<<"$out" || { echo "$out"; exit 1; }
+grep -q 'platform/linux/planted.cpp:2: platform (layer 0) includes app (layer 6)' <<<"$out" || { echo "$out"; exit 1; }
 grep -q 'terminal/planted.hpp:1: terminal (layer 4) includes download (layer 4)' <<<"$out" || { echo "$out"; exit 1; }
 echo "planted includes caught"
