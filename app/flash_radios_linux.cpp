@@ -3,6 +3,7 @@
 // own priority and processor-latency request, which are the process's on Linux, and
 // whatever becomes of one port's process cannot touch another's download.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "platform/linux/termination_signals.hpp"
 #include "platform/port_number.hpp"
 #include "records/history_format.hpp"
+#include "records/record_store.hpp"
 #include "settings/exit_status.hpp"
 
 namespace zizuvu {
@@ -184,6 +186,17 @@ bool take_messages(PortRun& run) {
     return open;
 }
 
+// The ports' processes would otherwise all open the file at the same moment: a new
+// file is made, checked and brought up to date here, once, before they start.
+void prepare_records(const RunSettings& settings, std::FILE* shown) {
+    const std::filesystem::path path =
+        settings.records ? std::filesystem::path(*settings.records) : default_records_path();
+    if (path.empty()) return;
+    RecordsOpening opening = open_records(path);
+    if (!opening.notice.empty()) std::fprintf(shown, "zizuvu: %s\n", opening.notice.c_str());
+    if (opening.result.ok) close_records(opening.store);
+}
+
 // A child that ended without its result line crashed or was killed from outside.
 PortResult result_of_lost_child(const PortRun& run, int status, bool signalled) {
     PortResult lost;
@@ -204,6 +217,7 @@ int flash_radios(const RunSettings& settings, DownloadImage image) {
         return EXIT_USAGE;
     }
     std::FILE* const shown = settings.flash.json ? stderr : stdout;
+    prepare_records(settings, shown);
     for (PortRun& run : runs) {
         std::string why_not;
         run.started = Clock::now();
