@@ -24,6 +24,17 @@ std::optional<StopBits> stop_bits_for(std::int32_t value) {
     }
 }
 
+// The options that only turn one of the line's switches on or off.
+bool* switch_for(LineSettings& settings, int code) {
+    switch (code) {
+        case OPTION_CTS_FLOW: return &settings.cts_flow;
+        case OPTION_DSR_FLOW: return &settings.dsr_flow;
+        case OPTION_DSR_SENSITIVITY: return &settings.dsr_sensitivity;
+        case OPTION_PARITY_CHECK: return &settings.parity_check;
+        default: return nullptr;
+    }
+}
+
 }  // namespace
 
 std::optional<DtrControl> dtr_control_for(int code, std::int32_t value) {
@@ -34,7 +45,6 @@ std::optional<DtrControl> dtr_control_for(int code, std::int32_t value) {
 }
 
 bool change_line_setting(LineSettings& settings, int code, std::int32_t value) {
-    const bool on = value != 0;
     switch (code) {
         case OPTION_BAUD_RATE:
             if (value <= 0) return false;
@@ -50,20 +60,12 @@ bool change_line_setting(LineSettings& settings, int code, std::int32_t value) {
             settings.stop_bits = *stop_bits;
             return true;
         }
-        case OPTION_CTS_FLOW:
-            settings.cts_flow = on;
+        default: {
+            bool* const flag = switch_for(settings, code);
+            if (flag == nullptr) return false;
+            *flag = value != 0;
             return true;
-        case OPTION_DSR_FLOW:
-            settings.dsr_flow = on;
-            return true;
-        case OPTION_DSR_SENSITIVITY:
-            settings.dsr_sensitivity = on;
-            return true;
-        case OPTION_PARITY_CHECK:
-            settings.parity_check = on;
-            return true;
-        default:
-            return false;
+        }
     }
 }
 
