@@ -4,13 +4,18 @@
 // program's processes (the parent and its children, waited for), as a share of one
 // core. Four at once should take no more than 1.10 times one alone, at under 10 %.
 // For reference, the same download from the menu, by the program on a terminal: what
-// the shared download exchange itself costs on this machine.
+// the shared download exchange itself costs on this machine; and the floor, the bare
+// lock-step exchange of the same bytes against the same pacing (blocking reads and
+// writes and nothing else), one alone and four at once: what any program pays here
+// for the radios' wake-ups, and what four paced radios on this machine's processors
+// cost each other.
 //
 //   bench_flash_radios [--rounds N]    rounds of (one alone, four at once); default 1
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,10 +25,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/lockstep_floor.hpp"
 #include "tests/support/process_usage.hpp"
 #include "tests/support/pty_process.hpp"
 #include "tests/support/radio_peer.hpp"
 #include "tests/support/run_command.hpp"
+#include "tests/support/download_rig.hpp"
 
 extern char** environ;
 
@@ -106,6 +113,38 @@ Round menu_download() {
     return round;
 }
 
+// `count` bare exchanges of the image's data bytes at once, each paced at 115200
+// against its own radio side, at the download's priority, each in a process of its
+// own as flash runs its ports: the wall time of them all, their program sides'
+// processor time summed.
+Round bare_exchanges(int count) {
+    TempDir dir;
+    const long data_bytes = static_cast<long>(zizuvu::testing::image_memory().size());
+    int figures[2];
+    if (pipe(figures) != 0) return {};
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) {
+        if (fork() != 0) continue;
+        close(figures[0]);
+        const zizuvu::bench::ExchangeRun run = zizuvu::bench::run_lockstep_exchange(
+            {zizuvu::bench::X72_EXCHANGE, data_bytes, 115200, true, dir.file("radio" + std::to_string(i) + ".log")});
+        if (!run.ok) std::fprintf(stderr, "a bare exchange failed: %s\n", run.why_not.c_str());
+        const double processor = run.ok ? run.processor_seconds : -1;
+        _exit(write(figures[1], &processor, sizeof processor) == sizeof processor ? 0 : 1);
+    }
+    close(figures[1]);
+    Round round{true, 0, 0};
+    double processor = 0;
+    for (int i = 0; i < count; ++i) {
+        round.ok = round.ok && read(figures[0], &processor, sizeof processor) == sizeof processor && processor >= 0;
+        round.processor_seconds += processor;
+    }
+    close(figures[0]);
+    while (wait(nullptr) > 0) {}
+    round.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return round;
+}
+
 void print(const char* what, const Round& round) {
     std::printf("  %-16s %7.2f s   processor %6.3f s = %5.2f %% of one core\n", what, round.seconds,
                 round.processor_seconds, 100.0 * round.processor_seconds / round.seconds);
@@ -132,14 +171,21 @@ int main(int argc, char** argv) {
         const Round one = flash_radios(1);
         const Round four = flash_radios(4);
         const Round menu = menu_download();
-        all_ok = all_ok && one.ok && four.ok && menu.ok;
-        if (!one.ok || !four.ok || !menu.ok) continue;
+        const Round bare_one = bare_exchanges(1);
+        const Round bare_four = bare_exchanges(4);
+        const bool round_ok = one.ok && four.ok && menu.ok && bare_one.ok && bare_four.ok;
+        all_ok = all_ok && round_ok;
+        if (!round_ok) continue;
         std::printf("round %d\n", r);
         print("one radio", one);
         print("four at once", four);
         print("menu download", menu);
+        print("bare, one", bare_one);
+        print("bare, four", bare_four);
         std::printf("  four / one: %.3f (target at most 1.10), processor %.2f %% of one core (target under 10 %%)\n",
                     four.seconds / one.seconds, 100.0 * four.processor_seconds / four.seconds);
+        std::printf("  the floor here, bare four / one: %.3f, processor %.2f %% of one core\n",
+                    bare_four.seconds / bare_one.seconds, 100.0 * bare_four.processor_seconds / bare_four.seconds);
     }
     return all_ok ? 0 : 1;
 }

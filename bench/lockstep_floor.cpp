@@ -133,6 +133,13 @@ bool program_side(int port, const ExchangeShape& shape, long data_bytes) {
     return true;
 }
 
+// This process's processor time so far; the radio's side, forked, has its own.
+double process_processor_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 ExchangeRun failed(const std::string& what) { return {false, what + ": " + std::strerror(errno), 0}; }
 
 // The port side open in raw mode, or -1.
@@ -187,15 +194,19 @@ ExchangeRun run_lockstep_exchange(const ExchangeSetup& setup) {
     close(master);
     // After the fork: only this side, as only the program raises itself.
     if (setup.raised) set_process_priority(PriorityClass::raised);
+    const double processor_before = process_processor_seconds();
     const auto start = std::chrono::steady_clock::now();
     const bool through = program_side(port, setup.shape, setup.data_bytes);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double processor_seconds = process_processor_seconds() - processor_before;
     if (setup.raised) set_process_priority(PriorityClass::normal);
     // A program's side that stopped early leaves the radio's side waiting: the hang-up ends it.
     close(port);
     int status = 0;
     waitpid(radio, &status, 0);
-    return result(through, status, setup, seconds);
+    ExchangeRun run = result(through, status, setup, seconds);
+    run.processor_seconds = processor_seconds;
+    return run;
 }
 
 }  // namespace zizuvu::bench

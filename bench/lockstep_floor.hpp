@@ -12,7 +12,8 @@
 //   X72_EXCHANGE, X71_EXCHANGE
 //   wire_byte_times        the fewest byte times a data byte takes on a paced line
 //   ExchangeSetup          shape, data bytes, line speed (0: unpaced), priority, log
-//   ExchangeRun            the program's side's time, or why the exchange failed
+//   ExchangeRun            the program's side's time and processor time, or why the
+//                          exchange failed
 //   run_lockstep_exchange  one exchange, measured now; with `raised`, the program's side
 //                          runs at the priority a download raises itself to (real time
 //                          and processors kept awake where allowed)
@@ -49,6 +50,7 @@ struct ExchangeRun {
     bool ok = false;
     std::string why_not;
     double seconds = 0;
+    double processor_seconds = 0;  // the program's side's own, in that time
 };
 
 ExchangeRun run_lockstep_exchange(const ExchangeSetup& setup);

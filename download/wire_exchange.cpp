@@ -19,16 +19,22 @@ void send_bytes(Session& session, std::span<const std::uint8_t> bytes) {
 
 bool wait_for_answer(Session& session, int min_bytes) {
     bool told = false;
+    bool first = true;
     for (;;) {
         // The wait comes before the tests: it returns at once whenever they would pass,
         // and a process that goes to sleep straight after its write lets the frame reach
-        // the radio sooner (on a pseudo-terminal, about 10 us of every round trip).
+        // the radio sooner (on a pseudo-terminal, about 10 us of every round trip). The
+        // first wait, straight after the frame, goes to sleep without counting what is
+        // waiting, which is one system call less on every answer of a download.
         PortWaitEnd end = PortWaitEnd::waited;
         if (told) {
             wait_for_input(session.console);
+        } else if (first) {
+            end = wait_for_fresh_answer(session.console, session.channels, PORT_CHANNEL, min_bytes);
         } else {
             end = wait_for_port_or_key(session.console, session.channels, PORT_CHANNEL, min_bytes);
         }
+        first = false;
         if (bytes_waiting(session.channels, PORT_CHANNEL) >= min_bytes) return true;
         if (key_waiting(session.console)) return false;
         // The device went away (an adapter pulled): the wait can never end by itself.

@@ -80,7 +80,7 @@ void UnattendedConsole::wait(OsHandle port, std::chrono::milliseconds most) {
     if (port != NO_OS_HANDLE) last_port_ = port;
     Clock::time_point now = Clock::now();
     note_course(now);
-    decide(now);
+    decide(now, port != NO_OS_HANDLE);
     if (!pending_.empty() || termination_requested()) return;
     const auto until_deadline =
         std::chrono::ceil<std::chrono::milliseconds>(std::max(next_deadline() - now, Clock::duration::zero()));
@@ -89,7 +89,7 @@ void UnattendedConsole::wait(OsHandle port, std::chrono::milliseconds most) {
     if (wait_for_readable(fds, std::min(most, until_deadline))) return;
     now = Clock::now();
     note_course(now);
-    decide(now);
+    decide(now, false);
 }
 
 // Anything the download does (a byte through, a question, a new phase) ends a silence.
@@ -113,7 +113,10 @@ UnattendedConsole::Clock::time_point UnattendedConsole::next_deadline() const {
     return Clock::now() + std::chrono::seconds(1);
 }
 
-void UnattendedConsole::decide(Clock::time_point now) {
+// port_watched: the download is about to wait on the port, which a device gone away
+// ends at once; the download's own look then finds it gone and waits for keys alone,
+// and that wait is where the policy asks.
+void UnattendedConsole::decide(Clock::time_point now, bool port_watched) {
     if (!pending_.empty() || termination_requested()) return;
     if (report_.open_question) {
         if (answered_ < questions_raised(report_)) answer_question();
@@ -135,7 +138,7 @@ void UnattendedConsole::decide(Clock::time_point now) {
             return;
         case DownloadPhase::programming:
             // Between bytes that go through the device is plainly there: no need to ask.
-            if (!moved_ && last_port_ != NO_OS_HANDLE && port_gone(last_port_)) {
+            if (!moved_ && !port_watched && last_port_ != NO_OS_HANDLE && port_gone(last_port_)) {
                 line_lost_ = true;
                 pending_ = ESCAPE;
             } else if (now >= quiet_since_ + policy_.stall_after) {

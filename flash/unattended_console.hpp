@@ -58,7 +58,7 @@ private:
 
     void wait(OsHandle port, std::chrono::milliseconds most);
     void note_course(Clock::time_point now);
-    void decide(Clock::time_point now);
+    void decide(Clock::time_point now, bool port_watched);
     void answer_question();
     Clock::time_point next_deadline() const;
 

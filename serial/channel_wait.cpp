@@ -11,6 +11,17 @@ OsHandle port_to_watch(Console& console, ChannelTable& channels, int number) {
     return port;
 }
 
+namespace {
+
+PortWaitEnd wait_on_port(Console& console, OsHandle port, int min_bytes, int waiting) {
+    present_now(console);
+    wait_for_port_bytes(console.io, port, min_bytes, waiting);
+    console.waited = true;
+    return PortWaitEnd::waited;
+}
+
+}  // namespace
+
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes) {
     const OsHandle port = port_to_watch(console, channels, number);
     if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
@@ -23,10 +34,13 @@ PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int n
     case PortLook::short_of_bytes:
         break;
     }
-    present_now(console);
-    wait_for_port_bytes(console.io, port, min_bytes, waiting);
-    console.waited = true;
-    return PortWaitEnd::waited;
+    return wait_on_port(console, port, min_bytes, waiting);
+}
+
+PortWaitEnd wait_for_fresh_answer(Console& console, ChannelTable& channels, int number, int min_bytes) {
+    const OsHandle port = port_to_watch(console, channels, number);
+    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
+    return wait_on_port(console, port, min_bytes, 0);
 }
 
 }  // namespace zizuvu

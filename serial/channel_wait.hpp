@@ -7,6 +7,11 @@
 //   wait_for_port_or_key   block until a key may be waiting, the channel has at
 //                          least min_bytes waiting, or termination was requested;
 //                          a port that has gone away ends it at once
+//   wait_for_fresh_answer  the same right after a frame went out, when no byte of its
+//                          answer can be waiting yet: the port is not looked at first.
+//                          A byte or a hang-up that came meanwhile ends the wait at
+//                          once; the caller's test then looks, and its next wait (with
+//                          wait_for_port_or_key) sees what is there
 //   port_to_watch          the port's handle, or NO_OS_HANDLE when the wait is over
 //                          before the port is looked at
 //
@@ -29,6 +34,7 @@ enum class PortWaitEnd {
 // On port_gone the wait returns without blocking, every time: the caller tells the
 // operator and then waits for a key alone (wait_for_input), or it would spin.
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes);
+PortWaitEnd wait_for_fresh_answer(Console& console, ChannelTable& channels, int number, int min_bytes);
 
 // NO_OS_HANDLE when keys already decoded are queued (where no system wait can see
 // them), termination was asked for, or the channel is not open (and a key alone has

@@ -115,6 +115,38 @@ TEST_F(PortWait, AnAnswerTricklingInWakesTheCallersLoopOncePerArrivalNeverSpinni
     EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 3), "abc");
 }
 
+// The download's loop: a first wait that does not look at the port, then looking
+// ones. Part of the answer there before the first wait, or a device that went away
+// meanwhile, must neither hold it past what came nor make the loop spin.
+TEST_F(PortWait, AFirstWaitThatDoesNotLookStillNeverSpinsOnWhatCameMeanwhile) {
+    const auto answer_loop = [this](int min_bytes) {
+        return std::async(std::launch::async, [this, min_bytes] {
+            int waits = 0;
+            PortWaitEnd end = wait_for_fresh_answer(*console, channels, PORT_CHANNEL, min_bytes);
+            while (end != PortWaitEnd::port_gone && bytes_waiting(channels, PORT_CHANNEL) < min_bytes &&
+                   !key_waiting(*console) && ++waits < 1000) {
+                end = wait_for_port_or_key(*console, channels, PORT_CHANNEL, min_bytes);
+            }
+            return waits;
+        });
+    };
+    radio.send("a");
+    ASSERT_TRUE(testing::eventually([&] { return bytes_waiting(channels, PORT_CHANNEL) >= 1; }));
+    auto answered = answer_loop(3);
+    EXPECT_EQ(answered.wait_for(200ms), std::future_status::timeout);
+    radio.send("bc");
+    ASSERT_EQ(answered.wait_for(STUCK), std::future_status::ready);
+    EXPECT_LE(answered.get(), 2);
+    EXPECT_EQ(read_channel(channels, PORT_CHANNEL, 3), "abc");
+
+    auto lost = answer_loop(2);
+    EXPECT_EQ(lost.wait_for(100ms), std::future_status::timeout);
+    radio.hang_up();
+    ASSERT_EQ(lost.wait_for(STUCK), std::future_status::ready);
+    EXPECT_LE(lost.get(), 2);
+    EXPECT_NE(error_number(errors), 0);
+}
+
 TEST_F(PortWait, ReadsAfterAWaitForManyStillReturnWhatCame) {
     radio.send("xyz");
     ASSERT_TRUE(testing::eventually([&] { return bytes_waiting(channels, PORT_CHANNEL) >= 3; }));
