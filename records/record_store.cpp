@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "records/schema.hpp"
 #include "records/store_access.hpp"
@@ -118,11 +119,22 @@ Connection connect(const std::filesystem::path& path, const RecordsOptions& opti
 // WAL lets the history be read while another program writes, and two programs write
 // one after the other without failing. Every write here is one that matters (the
 // start and the end of a download or session), so each is on the disk before it returns.
-SqlFailure set_up_connection(sqlite3* db, const std::filesystem::path& path) {
-    Statement journal;
-    prepare(db, "PRAGMA journal_mode = WAL", journal);
-    SqlFailure failure = step_to_end(db, journal, path);
-    if (failure.failed()) return failure;
+// Turning a new file to WAL takes it for a moment alone, and SQLite refuses that at
+// once, without the wait it allows a write, while another program reads the file: as
+// several programs opening a new file at once all do. So it is tried again, within
+// the time a write would wait.
+SqlFailure set_up_connection(sqlite3* db, const std::filesystem::path& path, std::chrono::milliseconds patience) {
+    const auto give_up = std::chrono::steady_clock::now() + patience;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        Statement journal;
+        prepare(db, "PRAGMA journal_mode = WAL", journal);
+        const SqlFailure failure = step_to_end(db, journal, path);
+        if (!failure.failed()) break;
+        if ((failure.code & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() >= give_up) return failure;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
     return execute(db, "PRAGMA synchronous = FULL", path);
 }
 
@@ -245,7 +257,7 @@ StoreOpening open_store_file(RecordStore& store) {
             continue;
         }
         sqlite3* db = tried.connection.db.get();
-        SqlFailure failure = set_up_connection(db, path);
+        SqlFailure failure = set_up_connection(db, path, store.options.busy_timeout);
         if (!failure.failed() && tried.format < RECORDS_FORMAT) failure = migrate_records(db, RECORDS_MIGRATIONS, path);
         if (failure.failed()) {
             opening.result.reason = failure.reason;

@@ -374,6 +374,46 @@ TEST_F(RecordsFile, AFolderInThePlaceOfTheFileIsNamedAndLeftAlone) {
     EXPECT_EQ(files_in(scratch.file("state/zizuvu")), std::vector<std::filesystem::path>{"records.sqlite3"});
 }
 
+// Programs started together on a new file (radios flashed from separate shells, a
+// bench script): each must open it, and every row must land in it. The moment that
+// mattered is short, so it is met many times over.
+TEST_F(RecordsFile, ProgramsOpeningANewFileAtOnceAllOpenItAndAllTheirRowsLand) {
+    constexpr int PROGRAMS = 12;
+    constexpr int ROUNDS = 30;
+    for (int round = 0; round < ROUNDS; ++round) {
+        const std::string path = scratch.file("round" + std::to_string(round) + "/records.sqlite3");
+        int gate[2];
+        ASSERT_EQ(pipe(gate), 0);
+        std::vector<pid_t> programs;
+        for (int p = 0; p < PROGRAMS; ++p) {
+            const pid_t child = fork();
+            if (child != 0) {
+                programs.push_back(child);
+                continue;
+            }
+            close(gate[1]);
+            char go = 0;
+            const bool started = read(gate[0], &go, 1) == 0;
+            RecordsOpening opening = open_records(path);
+            const RecordsResult begun = begin_download(opening.store, sample_start("123456", "Com" + std::to_string(p)));
+            const bool landed = started && opening.result && opening.notice.empty() && begun &&
+                                finish_download(opening.store, begun.id, sample_finish()) && close_records(opening.store);
+            _exit(landed ? 0 : 1);
+        }
+        close(gate[0]);
+        close(gate[1]);  // every program goes at once
+        int failed = 0;
+        for (const pid_t child : programs) {
+            int status = 0;
+            waitpid(child, &status, 0);
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
+        }
+        ASSERT_EQ(failed, 0) << "round " << round;
+        ASSERT_EQ(raw_sql(path, "SELECT count(*) FROM downloads WHERE outcome = 'complete'"), std::to_string(PROGRAMS))
+            << "round " << round;
+    }
+}
+
 TEST_F(RecordsFile, TwoProgramsWritingAtOnceBothLand) {
     constexpr int DOWNLOADS_EACH = 25;
     std::atomic<int> ready{0};
