@@ -207,12 +207,27 @@ std::string json_string(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// A spreadsheet takes a cell that starts so for a formula, and text from outside the
+// program (an adapter's serial number, a file name, the operator's answers) must not
+// run as one when a history is opened there.
+bool starts_like_formula(std::string_view text) {
+    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
+}  // namespace
+
 void append_csv_field(std::string& out, std::string_view text) {
+    // The apostrophe makes the spreadsheet show the cell as the text it is.
+    const std::string_view guard = starts_like_formula(text) ? "'" : "";
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out.append(guard);
         out.append(text);
         return;
     }
     out += '"';
+    out.append(guard);
     for (const char c : text) {
         if (c == '"') out += '"';
         out += c;

@@ -154,12 +154,20 @@ std::string hex_of(const std::string& bytes) {
 }
 
 TEST_F(History, CsvAndJsonLinesReadBackWithPython) {
-    const std::vector<std::string> answers = {
-        "plain",
-        "comma, \"quoted\" and\r\na line break",
-        "caf\xC3\xA9 \x01 bell\x07 and a stray \xFF byte",
+    // What the operator typed, and what a spreadsheet must show of it from the CSV.
+    struct Answer {
+        std::string text;
+        std::string in_csv;
     };
-    for (const std::string& text : answers) {
+    const std::vector<Answer> answers = {
+        {"plain", "plain"},
+        {"comma, \"quoted\" and\r\na line break", "comma, \"quoted\" and\r\na line break"},
+        {"caf\xC3\xA9 \x01 bell\x07 and a stray \xFF byte", "caf\xC3\xA9 \x01 bell\x07 and a stray \xFF byte"},
+        {"=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"-2+3", "'-2+3"},
+    };
+    for (const auto& [text, in_csv] : answers) {
         DownloadStart start = sample_start();
         start.operator_answers = text;
         start.device_by_id = "";
@@ -180,13 +188,13 @@ TEST_F(History, CsvAndJsonLinesReadBackWithPython) {
     ASSERT_EQ(python.exit_code, 0) << python.err;
     const std::vector<std::string> lines = lines_of(python.out);
     ASSERT_EQ(lines.size(), answers.size() + 1);
-    EXPECT_EQ(lines[0], "3 3 True");
+    EXPECT_EQ(lines[0], "6 6 True");
     for (std::size_t i = 0; i < answers.size(); ++i) {
-        const std::string& text = answers[answers.size() - 1 - i];   // newest first
+        const auto& [text, in_csv] = answers[answers.size() - 1 - i];   // newest first
         std::string json_text = text;
         const std::size_t stray = json_text.find('\xFF');
         if (stray != std::string::npos) json_text.replace(stray, 1, "\xEF\xBF\xBD");   // U+FFFD
-        EXPECT_EQ(lines[i + 1], "30 " + hex_of(text) + " " + hex_of(json_text) +
+        EXPECT_EQ(lines[i + 1], "30 " + hex_of(in_csv) + " " + hex_of(json_text) +
                                     R"( int {"wrong echo":{"P":2,"R":1},"stall":{"Esc":1}} 1A2F 1A30 None)");
     }
 }
