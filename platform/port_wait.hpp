@@ -7,6 +7,10 @@
 //   PortLook             what a look found
 //   look_at_port         how the port stands, and how many bytes are waiting (on Windows
 //                        after a moment's looking, since its waits wake late)
+//   look_at_fresh_port   the same right after a frame went out, when no byte of its
+//                        answer can be waiting yet: where the wait itself returns at
+//                        once for a byte or a hang-up that came meanwhile (Linux), it
+//                        finds short_of_bytes with none waiting without asking the port
 //   wait_for_port_bytes  block until min_bytes may be waiting (`waiting` are there as
 //                        the look found), or input on the console device; it may
 //                        return early. At most 255 bytes can be waited for at once (a
@@ -28,6 +32,7 @@ enum class PortLook {
 };
 
 PortLook look_at_port(OsHandle port, int min_bytes, int& waiting);
+PortLook look_at_fresh_port(OsHandle port, int min_bytes, int& waiting);
 void wait_for_port_bytes(ConsoleIo& device, OsHandle port, int min_bytes, int waiting);
 
 }  // namespace zizuvu

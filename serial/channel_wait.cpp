@@ -13,7 +13,19 @@ OsHandle port_to_watch(Console& console, ChannelTable& channels, int number) {
 
 namespace {
 
-PortWaitEnd wait_on_port(Console& console, OsHandle port, int min_bytes, int waiting) {
+PortWaitEnd wait_after_look(Console& console, ChannelTable& channels, int number, int min_bytes,
+                            PortLook (*look)(OsHandle, int, int&)) {
+    const OsHandle port = port_to_watch(console, channels, number);
+    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
+    int waiting = 0;
+    switch (look(port, min_bytes, waiting)) {
+    case PortLook::gone:
+        return PortWaitEnd::port_gone;
+    case PortLook::enough:
+        return PortWaitEnd::waited;
+    case PortLook::short_of_bytes:
+        break;
+    }
     present_now(console);
     wait_for_port_bytes(console.io, port, min_bytes, waiting);
     console.waited = true;
@@ -23,24 +35,11 @@ PortWaitEnd wait_on_port(Console& console, OsHandle port, int min_bytes, int wai
 }  // namespace
 
 PortWaitEnd wait_for_port_or_key(Console& console, ChannelTable& channels, int number, int min_bytes) {
-    const OsHandle port = port_to_watch(console, channels, number);
-    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
-    int waiting = 0;
-    switch (look_at_port(port, min_bytes, waiting)) {
-    case PortLook::gone:
-        return PortWaitEnd::port_gone;
-    case PortLook::enough:
-        return PortWaitEnd::waited;
-    case PortLook::short_of_bytes:
-        break;
-    }
-    return wait_on_port(console, port, min_bytes, waiting);
+    return wait_after_look(console, channels, number, min_bytes, look_at_port);
 }
 
 PortWaitEnd wait_for_fresh_answer(Console& console, ChannelTable& channels, int number, int min_bytes) {
-    const OsHandle port = port_to_watch(console, channels, number);
-    if (port == NO_OS_HANDLE) return PortWaitEnd::waited;
-    return wait_on_port(console, port, min_bytes, 0);
+    return wait_after_look(console, channels, number, min_bytes, look_at_fresh_port);
 }
 
 }  // namespace zizuvu

@@ -8,10 +8,11 @@
 //                          least min_bytes waiting, or termination was requested;
 //                          a port that has gone away ends it at once
 //   wait_for_fresh_answer  the same right after a frame went out, when no byte of its
-//                          answer can be waiting yet: the port is not looked at first.
-//                          A byte or a hang-up that came meanwhile ends the wait at
-//                          once; the caller's test then looks, and its next wait (with
-//                          wait_for_port_or_key) sees what is there
+//                          answer can be waiting yet: where the platform's wait sees by
+//                          itself what came meanwhile (look_at_fresh_port), the port is
+//                          not looked at first. A byte or a hang-up that came meanwhile
+//                          ends the wait at once; the caller's test then looks, and its
+//                          next wait (with wait_for_port_or_key) sees what is there
 //   port_to_watch          the port's handle, or NO_OS_HANDLE when the wait is over
 //                          before the port is looked at
 //
