@@ -26,11 +26,11 @@
 #include <vector>
 
 #include "bench/lockstep_floor.hpp"
+#include "tests/support/download_rig.hpp"
 #include "tests/support/process_usage.hpp"
 #include "tests/support/pty_process.hpp"
 #include "tests/support/radio_peer.hpp"
 #include "tests/support/run_command.hpp"
-#include "tests/support/download_rig.hpp"
 
 extern char** environ;
 
