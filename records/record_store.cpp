@@ -129,7 +129,7 @@ SqlFailure set_up_connection(sqlite3* db, const std::filesystem::path& path, std
     for (;;) {
         Statement journal;
         prepare(db, "PRAGMA journal_mode = WAL", journal);
-        const SqlFailure failure = step_to_end(db, journal, path);
+        SqlFailure failure = step_to_end(db, journal, path);
         if (!failure.failed()) break;
         if ((failure.code & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() >= give_up) return failure;
         std::this_thread::sleep_for(pause);
