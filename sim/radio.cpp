@@ -159,6 +159,9 @@ std::int64_t radio_deadline(const Radio& radio) {
 }
 
 std::string summary_text(const Radio& radio) {
+    // A radio stopped in the quiet after the byte at 0xFFFF has had its download whole,
+    // though it has not gone back to its menu to count it yet.
+    const long completed = radio.downloads_completed + (radio.top_programmed ? 1 : 0);
     std::string text = "zizuvu-radio: " + std::to_string(programmed_count(radio.memory)) + " bytes programmed";
     if (radio.memory.programmed.any()) {
         std::size_t low = 0;
@@ -170,7 +173,7 @@ std::string summary_text(const Radio& radio) {
         text += range;
     }
     text += ", " + std::to_string(radio.memory.writes) + " writes; " + std::to_string(radio.downloads_started) +
-            " downloads started, " + std::to_string(radio.downloads_completed) + " completed; " +
+            " downloads started, " + std::to_string(completed) + " completed; " +
             std::to_string(radio.resyncs) + " resynchronisations; " + std::to_string(radio.violation_count) +
             " violations\n";
     for (const std::string& v : radio.violations) text += "  violation: " + v + "\n";

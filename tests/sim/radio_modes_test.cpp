@@ -109,6 +109,9 @@ TEST(SimulatedRadio, CurrentDownloadProgramsAndAcknowledgesWithTheKnownAnswers) 
     EXPECT_EQ(d.radio.memory.bytes[0xFFFF], 0x7E);
     EXPECT_EQ(sim::programmed_count(d.radio.memory), 2);
     EXPECT_EQ(d.radio.violation_count, 0);
+    // A radio stopped straight after the byte at 0xFFFF says the download completed.
+    EXPECT_NE(sim::summary_text(d.radio).find("1 downloads started, 1 completed"), std::string::npos)
+        << sim::summary_text(d.radio);
     // The byte at 0xFFFF, then quiet: the download is over and the menu is back.
     d.wait_ms(600);
     EXPECT_EQ(d.radio.mode, sim::RadioMode::setup_menu);
