@@ -97,7 +97,7 @@ ByteStep exchange_image_byte(Session& session, DownloadReport& report, OsHandle 
         }
     }
     std::uint8_t echo[2];
-    read_direct(port, echo, 2);
+    read_direct(session, port, echo, 2);
     bool passed_over = false;
     if (echo[0] != address_pair[0] || echo[1] != address_pair[1]) {
         if (ask_after_older_wrong_echo(session, report, address, echo[0] * 256U + echo[1], data) ==
@@ -121,7 +121,7 @@ ByteStep exchange_image_byte(Session& session, DownloadReport& report, OsHandle 
         if (answer == StallAnswer::resend) write_direct(port, std::span(&data, 1));
     }
     std::uint8_t data_echo = 0;
-    read_direct(port, &data_echo, 1);
+    read_direct(session, port, &data_echo, 1);
     if (data_echo != data) {
         if (ask_after_older_wrong_data(session, report, data, data_echo, address) == OperatorAnswer::end_download) {
             return ByteStep::end_download;

@@ -30,7 +30,7 @@ ByteStep exchange_data_byte(Session& session, DownloadReport& report, const Down
 
     if (!wait_for_answer(session, 2)) return after(session, ask_after_address_stall(session, report));
     std::uint8_t echo[2];
-    read_direct(link.port_handle, echo, 2);
+    read_direct(session, link.port_handle, echo, 2);
     if (echo[0] != address_pair[0] || echo[1] != address_pair[1]) {
         return after(session, ask_after_wrong_echo(session, report, address, echo[0] * 256U + echo[1]));
     }
@@ -43,7 +43,7 @@ ByteStep exchange_data_byte(Session& session, DownloadReport& report, const Down
 
     if (!wait_for_answer(session, 1)) return after(session, ask_after_acknowledgement_stall(session, report, address));
     std::uint8_t acknowledgement = 0;
-    read_direct(link.port_handle, &acknowledgement, 1);
+    read_direct(session, link.port_handle, &acknowledgement, 1);
     if (acknowledgement != frame.acknowledgement) {
         return after(session, ask_after_wrong_acknowledgement(session, report, data, acknowledgement, address));
     }

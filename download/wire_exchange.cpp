@@ -47,13 +47,16 @@ bool wait_for_answer(Session& session, int min_bytes) {
     }
 }
 
-void read_direct(OsHandle port, std::uint8_t* bytes, std::uint32_t count) {
+void read_direct(Session& session, OsHandle port, std::uint8_t* bytes, std::uint32_t count) {
     // The wait before made sure the bytes are there. A read that fails all the same
-    // (the device gone) leaves zeros, never the previous answer to be compared again,
-    // and the comparison that follows puts it to the operator.
+    // (the device gone between the count and the read) leaves zeros, never the previous
+    // answer to be compared again, and the comparison that follows puts it to the
+    // operator; the failure itself is on the status row at once, as a wait's would be.
     std::fill(bytes, bytes + count, std::uint8_t{0});
     std::uint32_t got = 0;
-    [[maybe_unused]] const bool read = read_port(port, bytes, count, got);
+    if (read_port(port, bytes, count, got)) return;
+    record_error(session.errors, last_port_error());
+    show_error_indicator(session);
 }
 
 DirectWrite write_direct(OsHandle port, std::span<const std::uint8_t> bytes) {

@@ -9,7 +9,8 @@
 //   send_bytes         several bytes through the channel in one write
 //   wait_for_answer    true once min_bytes are waiting, false when a key is waiting first;
 //                      a device that went away is shown on the status row at once
-//   read_direct        count bytes from the handle (already waiting)
+//   read_direct        count bytes from the handle (already waiting); a failed read
+//                      leaves zeros and is shown on the status row
 //   write_direct       bytes to the handle; the number written
 
 #include <cstdint>
@@ -24,7 +25,7 @@ namespace zizuvu {
 void send_byte(Session& session, std::uint8_t byte);
 void send_bytes(Session& session, std::span<const std::uint8_t> bytes);
 bool wait_for_answer(Session& session, int min_bytes);
-void read_direct(OsHandle port, std::uint8_t* bytes, std::uint32_t count);
+void read_direct(Session& session, OsHandle port, std::uint8_t* bytes, std::uint32_t count);
 struct DirectWrite {
     bool succeeded;         // the call's own success value
     std::uint32_t written;  // bytes it reported written

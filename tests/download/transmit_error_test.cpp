@@ -1,6 +1,8 @@
 // The transmit-error questions of both downloads. A radio cannot make the program's
 // own write fail, so the direct writes here go to a handle on the same line that is
-// open for reading only: every write is refused, while the echoes still arrive.
+// open for reading only: every write is refused, while the echoes still arrive. And
+// the other way round, a direct read that fails once the answer has been counted (the
+// device gone in between).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,14 +23,14 @@ using namespace testing;
 
 constexpr KeyText ESCAPE = character_key(KEY_ESCAPE);
 
-class ReadOnlyHandle {
+class OneWayHandle {
 public:
-    explicit ReadOnlyHandle(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC)) {}
-    ~ReadOnlyHandle() {
+    OneWayHandle(const std::string& path, int direction) : fd_(open(path.c_str(), direction | O_NOCTTY | O_CLOEXEC)) {}
+    ~OneWayHandle() {
         if (fd_ >= 0) close(fd_);
     }
-    ReadOnlyHandle(const ReadOnlyHandle&) = delete;
-    ReadOnlyHandle& operator=(const ReadOnlyHandle&) = delete;
+    OneWayHandle(const OneWayHandle&) = delete;
+    OneWayHandle& operator=(const OneWayHandle&) = delete;
     bool ok() const { return fd_ >= 0; }
     OsHandle handle() const { return fd_; }
 
@@ -44,7 +46,7 @@ TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
     send_bytes(r.session, RESYNC);
     discard_waiting_input(r.session, 1);
     // The line is held exclusively; only a privileged test can open it a second time.
-    ReadOnlyHandle refusing(r.radio->path());
+    OneWayHandle refusing(r.radio->path(), O_RDONLY);
     if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
     link.port_handle = refusing.handle();
 
@@ -70,6 +72,27 @@ TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
     EXPECT_EQ(bytes.size(), static_cast<std::size_t>(at) + frame.size()) << "no resync, no new address";
 }
 
+TEST(TransmitError, AReadThatFailsAfterTheAnswerWasCountedIsShownOnTheStatusRowAndAsked) {
+    RadioRig r(radio_with({}));
+    DownloadLink link;
+    ASSERT_TRUE(open_download_link(r.session, link));
+    switch_to_download_speed(r.session, link, SPEED_CODE_NORMAL);
+    send_bytes(r.session, RESYNC);
+    discard_waiting_input(r.session, 1);
+    OneWayHandle unreadable(r.radio->path(), O_WRONLY);
+    if (!unreadable.ok()) GTEST_SKIP() << "a second handle on the port needs root";
+    link.port_handle = unreadable.handle();
+
+    r.keys.when_screen_shows("Continue?(<esc> to quit) ").press(ESCAPE);
+    r.keys.when_screen_shows("Hit any key").type("x");
+    programming_phase(r.session, r.downloads, link);
+
+    const Screen& asked = r.keys.screen_at_key(0);
+    EXPECT_EQ(cells(asked, 51, 65, 4), "  1 ");  // the failure counted and shown at once
+    EXPECT_NE(cells(asked, 51, 69, 3), "  0");
+    expect_finished(r);
+}
+
 TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
     RadioRig r(radio_with({}));
     ASSERT_TRUE(open_download_port(r.session));
@@ -85,7 +108,7 @@ TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
         pause_ms(50);
     }
     set_port_option(r.session.channels, PORT_CHANNEL, OPTION_BAUD_RATE, download_baud(SPEED_CODE_NORMAL));
-    ReadOnlyHandle refusing(r.radio->path());
+    OneWayHandle refusing(r.radio->path(), O_RDONLY);
     if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
 
     r.keys.when_screen_shows("Error on Transmit Resend? (<esc> to quit) ").type("n");  // nothing sent, asked again

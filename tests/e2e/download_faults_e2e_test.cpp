@@ -52,9 +52,15 @@ struct Bench {
         ASSERT_TRUE(program->wait_for_text("[#", DOWNLOAD_LIMIT)) << program->screen().dump();
         pull_the_adapter();
         expect_no_spin(program->pid());
-        program->send("x");
-        ASSERT_TRUE(program->wait_until([](const TerminalScreen& s) { return s.shows("Retry?") || s.shows("Resend?"); }, 10s))
-            << program->screen().dump();
+        // Gone between the count of an answer and its read, the device leaves zeros to
+        // compare: the comparison's question comes (shown with the failure), and Escape
+        // ends the download there as well.
+        if (!program->screen().shows("Continue?")) {
+            program->send("x");
+            ASSERT_TRUE(program->wait_until([](const TerminalScreen& s) { return s.shows("Retry?") || s.shows("Resend?"); },
+                                            10s))
+                << program->screen().dump();
+        }
         program->send("\x1b");
         ASSERT_TRUE(program->wait_for_text("Hit any key to return to main menu")) << program->screen().dump();
         program->send("k");
