@@ -79,6 +79,9 @@ TEST_F(Link, TheBaudRateOfTheTerminalDoesNotMatterToADownload) {
 
 TEST_F(Link, InputWaitingFromBeforeTheOpenIsThrownAway) {
     radio.send("stale bytes");
+    // A pseudo-terminal hands what its far end wrote on from a work queue, a moment
+    // later; on a loaded machine that moment can outlast the open.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(open_download_link(program(), link));
     EXPECT_EQ(bytes_waiting(program().channels, PORT_CHANNEL), 0);
     EXPECT_EQ(radio.receive(1, 100ms), "");
