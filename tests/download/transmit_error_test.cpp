@@ -38,13 +38,20 @@ private:
     int fd_;
 };
 
-TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
-    RadioRig r(radio_with({}));
-    DownloadLink link;
-    ASSERT_TRUE(open_download_link(r.session, link));
+// The newer radio's link up at the normal speed and resynchronised, as the programming
+// phase finds it.
+bool ready_to_program(RadioRig& r, DownloadLink& link) {
+    if (!open_download_link(r.session, link)) return false;
     switch_to_download_speed(r.session, link, SPEED_CODE_NORMAL);
     send_bytes(r.session, RESYNC);
     discard_waiting_input(r.session, 1);
+    return true;
+}
+
+TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
+    RadioRig r(radio_with({}));
+    DownloadLink link;
+    ASSERT_TRUE(ready_to_program(r, link));
     // The line is held exclusively; only a privileged test can open it a second time.
     OneWayHandle refusing(r.radio->path(), O_RDONLY);
     if (!refusing.ok()) GTEST_SKIP() << "a second handle on the port needs root";
@@ -75,10 +82,7 @@ TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
 TEST(TransmitError, AReadThatFailsAfterTheAnswerWasCountedIsShownOnTheStatusRowAndAsked) {
     RadioRig r(radio_with({}));
     DownloadLink link;
-    ASSERT_TRUE(open_download_link(r.session, link));
-    switch_to_download_speed(r.session, link, SPEED_CODE_NORMAL);
-    send_bytes(r.session, RESYNC);
-    discard_waiting_input(r.session, 1);
+    ASSERT_TRUE(ready_to_program(r, link));
     OneWayHandle unreadable(r.radio->path(), O_WRONLY);
     if (!unreadable.ok()) GTEST_SKIP() << "a second handle on the port needs root";
     link.port_handle = unreadable.handle();
