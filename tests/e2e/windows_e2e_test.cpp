@@ -33,9 +33,10 @@ std::vector<std::string> menu_differences(const TerminalScreen& shown, const Ter
             const ShownCell& cell = shown.cell(r, c);
             const ShownCell& want = expected.cell(r, c);
             if (cell.glyph != want.glyph || cell.attribute != want.attribute) {
-                found.push_back("row " + std::to_string(r) + " column " + std::to_string(c) + ": '" + static_cast<char>(cell.glyph) +
-                                "' " + std::to_string(cell.attribute) + ", the Linux program shows '" + static_cast<char>(want.glyph) +
-                                "' " + std::to_string(want.attribute));
+                found.push_back("row " + std::to_string(r) + " column " + std::to_string(c) + ": '" +
+                                static_cast<char>(cell.glyph) + "' " + std::to_string(cell.attribute) +
+                                ", the Linux program shows '" + static_cast<char>(want.glyph) + "' " +
+                                std::to_string(want.attribute));
             }
         }
     }
