@@ -108,17 +108,17 @@ ByteStep exchange_image_byte(Session& session, DownloadReport& report, OsHandle 
         passed_over = true;
     }
 
-    DirectWrite write = write_direct(port, std::span(&data, 1));
+    DirectWrite write = write_direct(session, port, std::span(&data, 1));
     while (write.written != 1) {
         const StallAnswer answer = ask_after_older_transmit_error(session, report, write.succeeded);
         if (answer == StallAnswer::end_download) return ByteStep::end_download;
-        if (answer == StallAnswer::resend) write = write_direct(port, std::span(&data, 1));
+        if (answer == StallAnswer::resend) write = write_direct(session, port, std::span(&data, 1));
     }
 
     while (!wait_for_answer(session, 1)) {
         const StallAnswer answer = ask_after_older_data_stall(session, report, address);
         if (answer == StallAnswer::end_download) return ByteStep::end_download;
-        if (answer == StallAnswer::resend) write_direct(port, std::span(&data, 1));
+        if (answer == StallAnswer::resend) write_direct(session, port, std::span(&data, 1));
     }
     std::uint8_t data_echo = 0;
     read_direct(session, port, &data_echo, 1);

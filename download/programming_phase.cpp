@@ -37,7 +37,7 @@ ByteStep exchange_data_byte(Session& session, DownloadReport& report, const Down
 
     const DataFrame frame = scramble_data_byte(address, data);
     const std::uint8_t data_frame[2] = {frame.scrambled_byte, frame.check_byte};
-    while (write_direct(link.port_handle, data_frame).written != 2) {
+    while (write_direct(session, link.port_handle, data_frame).written != 2) {
         if (ask_after_transmit_error(session, report) == OperatorAnswer::end_download) return ByteStep::end_download;
     }
 

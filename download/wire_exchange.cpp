@@ -59,9 +59,15 @@ void read_direct(Session& session, OsHandle port, std::uint8_t* bytes, std::uint
     show_error_indicator(session);
 }
 
-DirectWrite write_direct(OsHandle port, std::span<const std::uint8_t> bytes) {
+DirectWrite write_direct(Session& session, OsHandle port, std::span<const std::uint8_t> bytes) {
     std::uint32_t written = 0;
     const bool succeeded = write_port(port, bytes.data(), static_cast<std::uint32_t>(bytes.size()), written);
+    // The question that follows shows only the call's result; why it failed (the device
+    // gone, most often) is on the status row at once, as a failed read's is.
+    if (!succeeded) {
+        record_error(session.errors, last_port_error());
+        show_error_indicator(session);
+    }
     return {succeeded, written};
 }
 

@@ -11,7 +11,8 @@
 //                      a device that went away is shown on the status row at once
 //   read_direct        count bytes from the handle (already waiting); a failed read
 //                      leaves zeros and is shown on the status row
-//   write_direct       bytes to the handle; the number written
+//   write_direct       bytes to the handle; the number written. A failed write is
+//                      shown on the status row
 
 #include <cstdint>
 #include <initializer_list>
@@ -30,6 +31,6 @@ struct DirectWrite {
     bool succeeded;         // the call's own success value
     std::uint32_t written;  // bytes it reported written
 };
-DirectWrite write_direct(OsHandle port, std::span<const std::uint8_t> bytes);
+DirectWrite write_direct(Session& session, OsHandle port, std::span<const std::uint8_t> bytes);
 
 }  // namespace zizuvu

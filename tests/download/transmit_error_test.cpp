@@ -67,7 +67,9 @@ TEST(TransmitError, CurrentDownloadWritesTheSameFrameAgainWithoutAResync) {
     EXPECT_EQ(cells(asked, 30, 1, 47), "Error on Data Transmit Resend? (<esc> to quit) ");
     EXPECT_EQ(cell_at(asked, 30, 1).attribute, 0x1E);
     EXPECT_EQ(cursor_row(asked), 31);  // the question ends its line
-    EXPECT_EQ(r.keys.beeps() - beeps_before, 2);  // asked again after the first answer
+    EXPECT_EQ(cells(asked, 51, 65, 4), "  1 ");  // the refused write counted and shown at once
+    // Asked again after the first answer; each refused write beeps on the status row too.
+    EXPECT_EQ(r.keys.beeps() - beeps_before, 4);
     expect_finished(r);
 
     const auto bytes = r.received();
@@ -125,7 +127,8 @@ TEST(TransmitError, OlderDownloadAsksUntilTheByteGoesOrEscape) {
     const Screen& asked = r.keys.screen_at_key(0);
     EXPECT_EQ(cells(asked, 27, 1, 3), " 0 ");  // the write's own result: it failed
     EXPECT_EQ(cells(asked, 28, 1, 42), "Error on Transmit Resend? (<esc> to quit) ");
-    EXPECT_EQ(r.keys.beeps() - beeps_before, 3);
+    EXPECT_EQ(cells(asked, 51, 65, 4), "  1 ");
+    EXPECT_EQ(r.keys.beeps() - beeps_before, 5);  // three questions, two refused writes
     expect_finished(r);
 }
 
