@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/bench_records.hpp"
+#include "app/port_facts.hpp"
 #include "app/run_actions.hpp"
 #include "flash/flash_lines.hpp"
 #include "flash/flash_messages.hpp"
@@ -91,6 +92,19 @@ std::string unrecorded_json(const PortRun& run, const Downloads& downloads, cons
     return downloads_json_lines({known});
 }
 
+// The summary's verdict, with the error that ended the port's download in words and
+// its fix, as the bench panel would give them: nobody is at the bench to look the
+// number up. The record keeps the verdict and the number apart, as the menu's does.
+std::string verdict_with_error_words(const PortRun& run, const FlashResult& result) {
+    int error = result.error_number;
+    if (result.opened) error = result.report.end == DownloadEnd::line_failure ? result.report.line_error : 0;
+    if (error == 0) return result.verdict;
+    // No row to fit: the summary line is as long as it needs to be.
+    const std::vector<PortFacts> facts = port_facts({run.job.port_name}, error, 200);
+    if (facts.empty() || facts.front().advice.empty()) return result.verdict;
+    return result.verdict + " - " + facts.front().advice;
+}
+
 // The child: one port's download, told to the parent line by line.
 int flash_in_child(const RunSettings& settings, DownloadImage& image, const PortRun& run, int to_parent) {
     if (!run.device_to_name.empty()) {
@@ -115,7 +129,7 @@ int flash_in_child(const RunSettings& settings, DownloadImage& image, const Port
     told.seconds = result.seconds;
     told.acknowledged = result.report.bytes_acknowledged;
     if (result.report.radio_serial) told.radio_serial = std::to_string(*result.report.radio_serial);
-    told.verdict = result.verdict;
+    told.verdict = verdict_with_error_words(run, result);
     if (result.opened && (told.record_id == 0 || !recording)) {
         const RecordsStatus status = records.status();
         told.not_recorded = status.text.rfind("not recorded: ", 0) == 0 ? status.text.substr(14) : status.text;

@@ -19,7 +19,7 @@ void run_procedure(FlashRadio radio, Session& session, Downloads& downloads) {
 std::string verdict_text(const FlashResult& result, const FlashJob& job, std::uint32_t crc32) {
     if (!result.opened) {
         if (result.signalled) return "ended by a signal before the port was opened";
-        return job.port_name + " could not be opened (error " + std::to_string(result.error_number) + ")";
+        return "the port could not be opened (error " + std::to_string(result.error_number) + ")";
     }
     switch (result.report.end) {
         case DownloadEnd::no_radio_answered:

@@ -261,7 +261,10 @@ TEST(Flash, ARadioPulledMidwayFailsOnlyItsOwnPort) {
     EXPECT_EQ(WEXITSTATUS(*status), 5) << program->output();
     const std::string shown = program->output();
     EXPECT_NE(shown.find(radios.radios[0]->path() + "  radio 123456  Complete: 47956 bytes"), std::string::npos) << shown;
-    EXPECT_NE(shown.find(pulled + "  radio 123456  INCOMPLETE: ended at address"), std::string::npos) << shown;
+    const std::size_t summary = shown.find(pulled + "  radio 123456  INCOMPLETE: ended at address");
+    ASSERT_NE(summary, std::string::npos) << shown;
+    const std::string line = shown.substr(summary, shown.find('\n', summary) - summary);
+    EXPECT_NE(line.find("not fully programmed - no device at " + pulled + ": plugged in?"), std::string::npos) << line;
     std::vector<std::string> rows = recorded_downloads(radios.records());
     std::sort(rows.begin(), rows.end());
     ASSERT_EQ(rows.size(), 2U);
@@ -269,6 +272,27 @@ TEST(Flash, ARadioPulledMidwayFailsOnlyItsOwnPort) {
     EXPECT_EQ(rows[1].rfind("line failure|" + pulled, 0), 0U) << rows[1];
     radios.radios[0]->stop();
     EXPECT_EQ(dumped_memory(radios.radios[0]->dump()), image_memory());
+}
+
+// Ports that cannot be opened end with 3, each saying why in words, and the radio on
+// the sound port is flashed all the same.
+TEST(Flash, PortsThatCannotBeOpenedFailAloneAndSayWhy) {
+    Radios radios(std::vector<std::vector<std::string>>{{"--erase-ms", "20"}});
+    const std::string missing = radios.dir.file("gone");
+    const std::string plain = radios.dir.file("plain-file");
+    write_file(plain, "");
+    const CommandResult flashed = run_command(radios.flash({"--radio", "current", "--port", missing, "--port", plain}));
+    EXPECT_EQ(flashed.exit_code, 3) << flashed.out << flashed.err;
+    for (const std::string& line :
+         {radios.radios[0]->path() + "  radio 123456  Complete: 47956 bytes",
+          missing + "  radio unknown  the port could not be opened (error 53) - no device at " + missing + ": plugged in?",
+          plain + "  radio unknown  the port could not be opened (error 75) - " + plain +
+              " is a regular file, not a serial port: check the path"}) {
+        EXPECT_NE(flashed.out.find(line), std::string::npos) << line << "\n" << flashed.out;
+    }
+    const std::vector<std::string> rows = recorded_downloads(radios.records());
+    ASSERT_EQ(rows.size(), 1U);
+    EXPECT_EQ(rows[0].rfind("complete|" + radios.radios[0]->path(), 0), 0U) << rows[0];
 }
 
 // Options that cannot be carried out are refused before any port is opened.
