@@ -9,6 +9,16 @@
 #include "serial/serial_channel.hpp"
 
 namespace zizuvu {
+namespace {
+
+// A read or write on the download's own handle bypasses the channel, which would have
+// recorded its failure: the operator sees it on the status row all the same, at once.
+void show_direct_failure(Session& session) {
+    record_error(session.errors, last_port_error());
+    show_error_indicator(session);
+}
+
+}  // namespace
 
 void send_byte(Session& session, std::uint8_t byte) { send_bytes(session, std::span(&byte, 1)); }
 
@@ -54,9 +64,7 @@ void read_direct(Session& session, OsHandle port, std::uint8_t* bytes, std::uint
     // operator; the failure itself is on the status row at once, as a wait's would be.
     std::fill(bytes, bytes + count, std::uint8_t{0});
     std::uint32_t got = 0;
-    if (read_port(port, bytes, count, got)) return;
-    record_error(session.errors, last_port_error());
-    show_error_indicator(session);
+    if (!read_port(port, bytes, count, got)) show_direct_failure(session);
 }
 
 DirectWrite write_direct(Session& session, OsHandle port, std::span<const std::uint8_t> bytes) {
@@ -64,10 +72,7 @@ DirectWrite write_direct(Session& session, OsHandle port, std::span<const std::u
     const bool succeeded = write_port(port, bytes.data(), static_cast<std::uint32_t>(bytes.size()), written);
     // The question that follows shows only the call's result; why it failed (the device
     // gone, most often) is on the status row at once, as a failed read's is.
-    if (!succeeded) {
-        record_error(session.errors, last_port_error());
-        show_error_indicator(session);
-    }
+    if (!succeeded) show_direct_failure(session);
     return {succeeded, written};
 }
 
